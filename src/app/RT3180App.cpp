@@ -1,0 +1,17 @@
+#include "app/RT3180App.h"
+
+#include "app/RT3180Dlg.h"
+
+CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("RT3180"));
+    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setDesktopFileName(QStringLiteral("rt3180"));
+}
+
+bool CRT3180App::InitInstance()
+{
+    CRT3180Dlg dlg;
+    dlg.DoModal();
+    return false;
+}

@@ -1,0 +1,153 @@
+// Construction, initialisation, the two appearances and ending the dialog.
+
+#include "app/RT3180Dlg.h"
+
+#include "app/Resource.h"
+#include "app/Texts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+CRT3180Dlg::CRT3180Dlg(QWidget* pParent)
+    : QDialog(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      m_hIcon(QStringLiteral(":/rt3180.ico"))
+{
+    setWindowTitle(QString::fromLatin1(kTextTitle));
+    CreateFromTemplate();
+    ConnectMessageMap();
+}
+
+CRT3180Dlg::~CRT3180Dlg() = default;
+
+bool CRT3180Dlg::Create()
+{
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    return true;
+}
+
+int CRT3180Dlg::DoModal()
+{
+    Create();
+    return exec();
+}
+
+QWidget* CRT3180Dlg::GetDlgItem(int nID) const
+{
+    return m_controls.value(nID, nullptr);
+}
+
+QAction* CRT3180Dlg::GetMenuItem(int nID) const
+{
+    return m_menuItems.value(nID, nullptr);
+}
+
+// Commands and notifications, each bound to its handler.
+void CRT3180Dlg::ConnectMessageMap()
+{
+    auto onClicked = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
+        if (auto* pButton = qobject_cast<QPushButton*>(GetDlgItem(nID)))
+            connect(pButton, &QPushButton::clicked, this, pHandler);
+    };
+    auto onCommand = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
+        if (QAction* pAction = GetMenuItem(nID))
+            connect(pAction, &QAction::triggered, this, pHandler);
+    };
+
+    onClicked(IDC_DEFAULTS, &CRT3180Dlg::OnDefaults);
+    // Only a user's choice in a list is a selection change; selections made
+    // by the program raise none.
+    for (QComboBox* pList : {m_cbIdle, m_cbCurrent, m_cbResolution})
+        connect(pList, &QComboBox::activated, this, &CRT3180Dlg::OnSelChangeSetting);
+
+    onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
+    onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
+}
+
+bool CRT3180Dlg::OnInitDialog()
+{
+    // The window manager owns the window menu on X11 and Wayland, so there is
+    // no system menu to add the About entry to.
+    setWindowIcon(m_hIcon);
+    m_strAcceptedText = QString::fromLatin1(kAcceptedRT3180);
+
+    // The link indicators get their lamp picture here and start unlit.
+
+    FillSettingLists();
+
+    GetDlgItem(IDC_APPLY)->setEnabled(false);
+    auto* pTest = static_cast<QPushButton*>(GetDlgItem(IDC_TEST));
+    pTest->setEnabled(false);
+    pTest->setText(QString::fromLatin1(kTextTestOn));
+
+    // The stored port is read here and its Port menu item checked.
+
+    static_cast<QLineEdit*>(GetDlgItem(IDC_STATUS))
+        ->setText(QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
+    m_bConnected = false;
+
+    // The serial port object learns here which window receives its bytes.
+
+    ShowSettings(false);
+
+    // The working directory of the settings files is captured last.
+
+    return true;
+}
+
+void CRT3180Dlg::ShowSettings(bool bShow)
+{
+    static const int kSettingsControls[] = {
+        IDC_SETTINGS_GROUP, IDC_RESOLUTION_LABEL, IDC_IDLE_LABEL, IDC_CURRENT_LABEL, IDC_IDLE_UNIT,
+        IDC_CURRENT_UNIT,   IDC_RESOLUTION,       IDC_IDLE,       IDC_CURRENT,
+    };
+    for (int nID : kSettingsControls) {
+        if (QWidget* pControl = GetDlgItem(nID))
+            pControl->setVisible(bShow);
+    }
+    if (QWidget* pBanner = GetDlgItem(IDC_BANNER))
+        pBanner->setVisible(!bShow);
+}
+
+// The one closing path: every way of ending the dialog comes here.
+void CRT3180Dlg::OnCancel()
+{
+    // The serial port, when opened in this run, is closed here first.
+    QDialog::reject();
+}
+
+// Enter while a control that does not take the key has the focus.
+void CRT3180Dlg::OnOK()
+{
+    OnCancel();
+}
+
+// Escape and the close box.
+void CRT3180Dlg::reject()
+{
+    OnCancel();
+}
+
+void CRT3180Dlg::keyPressEvent(QKeyEvent* pEvent)
+{
+    const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
+    if (bEnter && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // A push button with the focus is the default one and takes Enter.
+        for (QPushButton* pButton : findChildren<QPushButton*>()) {
+            if (pButton->isDefault() && pButton->isVisible()) {
+                QDialog::keyPressEvent(pEvent);
+                return;
+            }
+        }
+        OnOK();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+// Converts dialog-template units to pixels with the dialog font's metrics:
+// a horizontal unit is a quarter of the font's average character width, a
+// vertical unit an eighth of its height.
+class CDialogUnits
+{
+public:
+    explicit CDialogUnits(const QFont& font);
+
+    int BaseX() const { return m_nBaseX; }
+    int BaseY() const { return m_nBaseY; }
+    QRect MapDialogRect(const QRect& rcDialogUnits) const;
+    QSize MapDialogSize(const QSize& sizeDialogUnits) const;
+
+private:
+    int m_nBaseX;
+    int m_nBaseY;
+};

@@ -1,0 +1,3 @@
+#include "platform/RegisteredMessage.h"
+
+const QEvent::Type PROC_KOLV_MSG = static_cast<QEvent::Type>(QEvent::registerEventType());

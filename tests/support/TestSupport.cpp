@@ -1,0 +1,37 @@
+#include "TestSupport.h"
+
+CTempConfigHome::CTempConfigHome()
+    : m_oldValue(qgetenv("XDG_CONFIG_HOME")),
+      m_bHadValue(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+{
+    qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+}
+
+CTempConfigHome::~CTempConfigHome()
+{
+    if (m_bHadValue)
+        qputenv("XDG_CONFIG_HOME", m_oldValue);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+}
+
+CMessageBoxRecorder::CMessageBoxRecorder()
+{
+    m_previous = SetMessageBoxHook([this](const CMessageBoxCall& call) {
+        m_calls.append(call);
+        return IDOK;
+    });
+}
+
+CMessageBoxRecorder::~CMessageBoxRecorder()
+{
+    SetMessageBoxHook(std::move(m_previous));
+}
+
+QStringList CMessageBoxRecorder::Texts() const
+{
+    QStringList texts;
+    for (const CMessageBoxCall& call : m_calls)
+        texts.append(call.strText);
+    return texts;
+}

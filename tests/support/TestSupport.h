@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <QList>
+#include <QTemporaryDir>
+
+// A fresh, empty per-user configuration folder for the life of the object.
+class CTempConfigHome
+{
+public:
+    CTempConfigHome();
+    ~CTempConfigHome();
+    QString Path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldValue;
+    bool m_bHadValue;
+};
+
+// Records every message box instead of showing it, and answers OK.
+class CMessageBoxRecorder
+{
+public:
+    CMessageBoxRecorder();
+    ~CMessageBoxRecorder();
+    const QList<CMessageBoxCall>& Calls() const { return m_calls; }
+    QStringList Texts() const;
+
+private:
+    QList<CMessageBoxCall> m_calls;
+    MessageBoxHook m_previous;
+};
