@@ -138,14 +138,10 @@ void CRT3180Dlg::reject()
 void CRT3180Dlg::keyPressEvent(QKeyEvent* pEvent)
 {
     const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
-    if (bEnter && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        // A push button with the focus is the default one and takes Enter.
-        for (QPushButton* pButton : findChildren<QPushButton*>()) {
-            if (pButton->isDefault() && pButton->isVisible()) {
-                QDialog::keyPressEvent(pEvent);
-                return;
-            }
-        }
+    // A push button with the focus takes Enter itself; anywhere else Enter
+    // ends the dialog.
+    if (bEnter && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        !qobject_cast<QPushButton*>(focusWidget())) {
         OnOK();
         return;
     }
