@@ -179,9 +179,8 @@ void CRT3180Dlg::CreateMenu()
     addItem(m_pMenuBar, ID_RECALL, "Recall");
 
     QMenu* pPort = m_pMenuBar->addMenu(QStringLiteral("Port"));
-    const char* const kPorts[] = {"COM1", "COM2", "COM3", "COM4"};
-    for (int i = 0; i < 4; ++i)
-        addItem(pPort, ID_PORT_COM1 + i, kPorts[i])->setCheckable(true);
+    for (int i = 0; i < int(kPortNames.size()); ++i)
+        addItem(pPort, ID_PORT_COM1 + i, kPortNames[i])->setCheckable(true);
 
     addItem(m_pMenuBar, ID_HELP, "Help");
 }

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,6 +68,24 @@ void CRT3180Dlg::ConnectMessageMap()
     for (QComboBox* pList : {m_cbIdle, m_cbCurrent, m_cbResolution})
         connect(pList, &QComboBox::activated, this, &CRT3180Dlg::OnSelChangeSetting);
 
+    onCommand(ID_FILE_OPEN, &CRT3180Dlg::OnFileOpen);
+    onCommand(ID_FILE_SAVE, &CRT3180Dlg::OnFileSave);
+
+    // Qt turns a checkable item's mark over before it reports the choice; the
+    // handlers set the marks themselves, from the menu as it was.
+    auto onPortCommand = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
+        if (QAction* pAction = GetMenuItem(nID)) {
+            connect(pAction, &QAction::triggered, this, [this, pAction, pHandler](bool bChecked) {
+                pAction->setChecked(!bChecked);
+                (this->*pHandler)();
+            });
+        }
+    };
+    onPortCommand(ID_PORT_COM1, &CRT3180Dlg::OnPortCom1);
+    onPortCommand(ID_PORT_COM2, &CRT3180Dlg::OnPortCom2);
+    onPortCommand(ID_PORT_COM3, &CRT3180Dlg::OnPortCom3);
+    onPortCommand(ID_PORT_COM4, &CRT3180Dlg::OnPortCom4);
+
     onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
 }
@@ -87,7 +106,8 @@ bool CRT3180Dlg::OnInitDialog()
     pTest->setEnabled(false);
     pTest->setText(QString::fromLatin1(kTextTestOn));
 
-    // The stored port is read here and its Port menu item checked.
+    ReadStoredPort();
+    CheckStoredPortItem();
 
     static_cast<QLineEdit*>(GetDlgItem(IDC_STATUS))
         ->setText(QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
@@ -97,7 +117,7 @@ bool CRT3180Dlg::OnInitDialog()
 
     ShowSettings(false);
 
-    // The working directory of the settings files is captured last.
+    m_strWorkDir = QDir::currentPath();
 
     return true;
 }

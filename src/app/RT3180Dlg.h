@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/Texts.h"
+#include "port/RegistryStore.h"
+#include "settings/RT3180Data.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
@@ -42,6 +46,18 @@ public:
     void OnDefaults();
     void OnSelChangeSetting();
 
+    // Settings file.
+    void OnFileOpen();
+    void OnFileSave();
+
+    // Port menu and the stored port.
+    bool ReadStoredPort();
+    void StorePort();
+    void OnPortCom1();
+    void OnPortCom2();
+    void OnPortCom3();
+    void OnPortCom4();
+
 protected:
     bool OnInitDialog();
     void reject() override;
@@ -51,11 +67,11 @@ public:
     // Run-time state, in the order the program's subsystems rely on.
     bool m_bTestOn = false;
     QString m_strRxLine;
-    // m_settings: the settings file's record
+    CRT3180Data m_settings;
     bool m_bRecallPending = false;
     bool m_bConnected = false;
-    // m_registry: the per-user store of the port
-    QString m_strComPort = QStringLiteral("COM1");
+    CRegistryStore m_registry;
+    QString m_strComPort = QString::fromLatin1(kPortNames[0]);
     QString m_strWorkDir;
     // m_serial: the serial port object
     QString m_strAcceptedText;
@@ -69,6 +85,8 @@ private:
     void CreateFromTemplate();
     void CreateMenu();
     void ConnectMessageMap();
+    void CheckStoredPortItem();
+    void OnPortCom(int nPort);
 
     QMenuBar* m_pMenuBar = nullptr;
     QWidget* m_pClient = nullptr;

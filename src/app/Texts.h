@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 // Texts of the main dialog's title, captions and status line, exactly as the
 // user sees them. Written here once; everything else refers to these.
 
@@ -9,6 +11,9 @@ inline constexpr const char* kTextTestOn = "Test On";
 inline constexpr const char* kTextTestOff = "Test Off";
 inline constexpr const char* kTextConnect = "Connect";
 inline constexpr const char* kTextDisconnect = "Disconnect";
+
+// The Port menu's items, which are also the names of the ports they choose.
+inline constexpr std::array<const char*, 4> kPortNames{"COM1", "COM2", "COM3", "COM4"};
 
 // Status line; the port name follows the texts that end in a blank.
 inline constexpr const char* kStatusNotConnectedStartup =

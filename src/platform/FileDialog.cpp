@@ -1,0 +1,54 @@
+#include "platform/FileDialog.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace
+{
+FileDialogHook& Hook()
+{
+    static FileDialogHook s_hook;
+    return s_hook;
+}
+
+// Qt reads the patterns from the parentheses at the end of the entry, so the
+// entry must end there.
+QString QtNameFilter(const CFileFilter& filter)
+{
+    const QString strText = filter.strText.trimmed();
+    if (strText.endsWith(QLatin1Char('(') + filter.strPattern + QLatin1Char(')')))
+        return strText;
+    return strText + QStringLiteral(" (") + filter.strPattern + QLatin1Char(')');
+}
+} // namespace
+
+FileDialogHook SetFileDialogHook(FileDialogHook hook)
+{
+    FileDialogHook old = std::move(Hook());
+    Hook() = std::move(hook);
+    return old;
+}
+
+std::optional<QString> DoFileDialog(const CFileDialogCall& call)
+{
+    if (Hook())
+        return Hook()(call);
+
+    QFileDialog dialog(QApplication::activeWindow());
+    // A name that does not exist may be typed into the Open dialog too.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(call.bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !call.bOverwritePrompt);
+    dialog.setDefaultSuffix(call.strDefExt);
+    QStringList nameFilters;
+    for (const CFileFilter& filter : call.filters)
+        nameFilters.append(QtNameFilter(filter));
+    dialog.setNameFilters(nameFilters);
+    const QFileInfo initial(call.strFileName);
+    dialog.setDirectory(initial.path());
+    dialog.selectFile(initial.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
