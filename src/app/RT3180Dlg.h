@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QString>
 
+class CLedIndicator;
 class QAction;
 class QComboBox;
 class QMenuBar;
@@ -42,6 +43,9 @@ public:
     void OnDefaults();
     void OnSelChangeSetting();
 
+    // Help: the About box.
+    void OnHelpAbout();
+
 protected:
     bool OnInitDialog();
     void reject() override;
@@ -59,7 +63,8 @@ public:
     QString m_strWorkDir;
     // m_serial: the serial port object
     QString m_strAcceptedText;
-    // m_ledRx, m_ledTx: the link indicators
+    CLedIndicator* m_ledRx = nullptr;
+    CLedIndicator* m_ledTx = nullptr;
     QComboBox* m_cbIdle = nullptr;
     QComboBox* m_cbCurrent = nullptr;
     QComboBox* m_cbResolution = nullptr;
