@@ -1,10 +1,22 @@
 // Renders the program's windows to PNG files, for the README and for looking
 // at the layout: rt3180-snapshot OUTPUT_DIR
 #include "app/RT3180Dlg.h"
+#include "controls/AboutDlg.h"
+#include "controls/LedIndicator.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+
+namespace
+{
+bool Save(QWidget& window, const QDir& out, const char* pszName)
+{
+    window.show();
+    QApplication::processEvents();
+    return window.grab().save(out.filePath(QString::fromLatin1(pszName)));
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -13,12 +25,17 @@ int main(int argc, char** argv)
 
     CRT3180Dlg dlg;
     dlg.Create();
-    dlg.show();
-    QApplication::processEvents();
-    bool ok = dlg.grab().save(out.filePath(QStringLiteral("dialog.png")));
+    bool ok = Save(dlg, out, "dialog.png");
+
+    // Sending: TX lit, RX unlit.
+    dlg.m_ledTx->SetLedState(1);
+    ok = Save(dlg, out, "dialog-leds.png") && ok;
+    dlg.m_ledTx->SetLedState(0);
 
     dlg.ShowSettings(true);
-    QApplication::processEvents();
-    ok = dlg.grab().save(out.filePath(QStringLiteral("dialog-connected.png"))) && ok;
+    ok = Save(dlg, out, "dialog-connected.png") && ok;
+
+    CAboutDlg about;
+    ok = Save(about, out, "about.png") && ok;
     return ok ? 0 : 1;
 }

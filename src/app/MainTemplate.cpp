@@ -1,33 +1,21 @@
 // The window of the main dialog: its controls at their template rectangles,
 // in template order (which is the tab order), and its menu bar.
 
+#include "app/DialogTemplate.h"
 #include "app/RT3180Dlg.h"
 #include "app/Resource.h"
 #include "app/Texts.h"
+#include "controls/LedIndicator.h"
 #include "platform/DialogUnits.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 namespace
 {
-
-enum class EKind { ComboBox, PushButton, GroupBox, Static, LedButton, Edit };
-
-struct CTemplateItem {
-    int nID;
-    EKind kind;
-    const char* pszCaption;
-    QRect rc; // x, y, width, height in dialog units
-    const char* pszAccessibleName;
-};
 
 // Template of the main dialog, client area 269 x 133 dialog units.
 constexpr QSize kMainSize(269, 133);
@@ -55,14 +43,6 @@ const CTemplateItem kMainTemplate[] = {
     {IDC_BANNER, EKind::Static, kTextBanner, QRect(49, 37, 116, 8), nullptr},
 };
 
-// The dialog font: a sans-serif face at 8 points.
-QFont DialogFont()
-{
-    QFont font(QStringLiteral("Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 } // namespace
 
 void CRT3180Dlg::CreateFromTemplate()
@@ -73,80 +53,13 @@ void CRT3180Dlg::CreateFromTemplate()
     m_pClient = new QWidget(this);
     m_pClient->setFixedSize(units.MapDialogSize(kMainSize));
 
-    QWidget* pPrevTabStop = nullptr;
-    for (const CTemplateItem& item : kMainTemplate) {
-        const QString strCaption = QString::fromLatin1(item.pszCaption);
-        const QRect rc = units.MapDialogRect(item.rc);
-        QWidget* pWidget = nullptr;
-        switch (item.kind) {
-        case EKind::ComboBox: {
-            auto* pCombo = new QComboBox(m_pClient);
-            pCombo->setFocusPolicy(Qt::StrongFocus);
-            // The template height is that of the dropped list; the closed box
-            // takes the height the font needs.
-            const int nClosed = pCombo->sizeHint().height();
-            pCombo->setGeometry(rc.x(), rc.y(), rc.width(), nClosed);
-            const int nItem = pCombo->fontMetrics().height() + 2;
-            pCombo->setMaxVisibleItems(qMax(1, (rc.height() - nClosed) / nItem));
-            pWidget = pCombo;
-            break;
-        }
-        case EKind::PushButton: {
-            auto* pButton = new QPushButton(strCaption, m_pClient);
-            pButton->setFocusPolicy(Qt::StrongFocus);
-            pButton->setGeometry(rc);
-            pWidget = pButton;
-            break;
-        }
-        case EKind::GroupBox: {
-            auto* pGroup = new QGroupBox(strCaption, m_pClient);
-            pGroup->setGeometry(rc);
-            pGroup->setFocusPolicy(Qt::NoFocus);
-            // Only a frame: the controls inside it are its siblings and must
-            // get the mouse.
-            pGroup->setAttribute(Qt::WA_TransparentForMouseEvents);
-            pGroup->lower();
-            pWidget = pGroup;
-            break;
-        }
-        case EKind::Static: {
-            auto* pLabel = new QLabel(strCaption, m_pClient);
-            pLabel->setTextFormat(Qt::PlainText);
-            pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            pLabel->setGeometry(rc);
-            pWidget = pLabel;
-            break;
-        }
-        case EKind::LedButton: {
-            auto* pCheck = new QCheckBox(strCaption, m_pClient);
-            pCheck->setFocusPolicy(Qt::NoFocus);
-            pCheck->setGeometry(rc);
-            pWidget = pCheck;
-            break;
-        }
-        case EKind::Edit: {
-            auto* pEdit = new QLineEdit(m_pClient);
-            pEdit->setReadOnly(true);
-            pEdit->setFocusPolicy(Qt::StrongFocus);
-            pEdit->setGeometry(rc);
-            pWidget = pEdit;
-            break;
-        }
-        }
-        if (item.pszAccessibleName)
-            pWidget->setAccessibleName(QString::fromLatin1(item.pszAccessibleName));
-        if (item.nID != IDC_STATIC)
-            m_controls.insert(item.nID, pWidget);
-        if (pWidget->focusPolicy() & Qt::TabFocus) {
-            if (pPrevTabStop)
-                setTabOrder(pPrevTabStop, pWidget);
-            pPrevTabStop = pWidget;
-        }
-    }
+    CreateTemplateControls(m_pClient, kMainTemplate, m_controls);
 
     m_cbIdle = static_cast<QComboBox*>(GetDlgItem(IDC_IDLE));
     m_cbCurrent = static_cast<QComboBox*>(GetDlgItem(IDC_CURRENT));
     m_cbResolution = static_cast<QComboBox*>(GetDlgItem(IDC_RESOLUTION));
+    m_ledRx = static_cast<CLedIndicator*>(GetDlgItem(IDC_RX_LED));
+    m_ledTx = static_cast<CLedIndicator*>(GetDlgItem(IDC_TX_LED));
 
     // Each list is announced by its label.
     static_cast<QLabel*>(GetDlgItem(IDC_RESOLUTION_LABEL))->setBuddy(m_cbResolution);

@@ -4,6 +4,7 @@
 
 #include "app/Resource.h"
 #include "app/Texts.h"
+#include "controls/LedIndicator.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -88,6 +89,7 @@ void CRT3180Dlg::ConnectMessageMap()
 
     onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
+    onCommand(ID_HELP, &CRT3180Dlg::OnHelpAbout);
 }
 
 bool CRT3180Dlg::OnInitDialog()
@@ -97,7 +99,10 @@ bool CRT3180Dlg::OnInitDialog()
     setWindowIcon(m_hIcon);
     m_strAcceptedText = QString::fromLatin1(kAcceptedRT3180);
 
-    // The link indicators get their lamp picture here and start unlit.
+    m_ledTx->LoadLedBitmap(IDB_LED, 15);
+    m_ledRx->LoadLedBitmap(IDB_LED, 15);
+    m_ledTx->SetLedState(0);
+    m_ledRx->SetLedState(0);
 
     FillSettingLists();
 

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QString>
 
+class CLedIndicator;
 class QAction;
 class QComboBox;
 class QMenuBar;
@@ -58,6 +59,9 @@ public:
     void OnPortCom3();
     void OnPortCom4();
 
+    // Help: the About box.
+    void OnHelpAbout();
+
 protected:
     bool OnInitDialog();
     void reject() override;
@@ -75,7 +79,8 @@ public:
     QString m_strWorkDir;
     // m_serial: the serial port object
     QString m_strAcceptedText;
-    // m_ledRx, m_ledTx: the link indicators
+    CLedIndicator* m_ledRx = nullptr;
+    CLedIndicator* m_ledTx = nullptr;
     QComboBox* m_cbIdle = nullptr;
     QComboBox* m_cbCurrent = nullptr;
     QComboBox* m_cbResolution = nullptr;
