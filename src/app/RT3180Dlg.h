@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/SerialPort.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
@@ -57,7 +59,7 @@ public:
     // m_registry: the per-user store of the port
     QString m_strComPort = QStringLiteral("COM1");
     QString m_strWorkDir;
-    // m_serial: the serial port object
+    CSerialPort m_serial;
     QString m_strAcceptedText;
     // m_ledRx, m_ledTx: the link indicators
     QComboBox* m_cbIdle = nullptr;
