@@ -75,6 +75,21 @@ double Percentile(std::vector<double> values, double fraction)
     return values[nIndex];
 }
 
+// How often a thread of this process has been scheduled in (its wake-ups).
+qint64 ThreadWakeups(int nTid)
+{
+    QFile status(QStringLiteral("/proc/self/task/%1/status").arg(nTid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 nSwitches = 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:") ||
+            line.startsWith("nonvoluntary_ctxt_switches:"))
+            nSwitches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return nSwitches;
+}
+
 double WakeupsPerSecond(int nTid)
 {
     const qint64 nBefore = ThreadWakeups(nTid);

@@ -28,13 +28,16 @@ constexpr int kModemSampleMs = 2000;
 // the waiting thread still sees a stop request.
 constexpr int kWakelessPauseMs = 25;
 
-QString ConfigHome()
+// Where the user maps a port name "COMn" to a device of his choice.
+QString PortLinkPath(const QString& strNumber)
 {
-    const QString strXdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!strXdg.isEmpty())
-        return strXdg;
-    return QDir::homePath() + QStringLiteral("/.config");
+    QString strHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (strHome.isEmpty())
+        strHome = QDir::homePath() + QStringLiteral("/.config");
+    return strHome + QStringLiteral("/KOLV/ports/com") + strNumber;
 }
+
+const QString kStandardPortPrefix = QStringLiteral("/dev/ttyS");
 
 QString OwningGroup(const QString& strPath)
 {
@@ -66,14 +69,14 @@ QString ResolvePortPath(const QString& strName)
     const QRegularExpressionMatch match = s_comName.match(strName);
     if (!match.hasMatch())
         return {};
-    const QString strLink = ConfigHome() + QStringLiteral("/KOLV/ports/com") + match.captured(1);
+    const QString strLink = PortLinkPath(match.captured(1));
     // The link itself counts, even when it points nowhere: the user mapped
     // this port, and the failure should name the mapping.
     struct stat info {
     };
     if (lstat(QFile::encodeName(strLink).constData(), &info) == 0)
         return strLink;
-    return QStringLiteral("/dev/ttyS%1").arg(match.captured(1).toInt() - 1);
+    return kStandardPortPrefix + QString::number(match.captured(1).toInt() - 1);
 }
 
 bool ApplyLineSettings(termios& state, unsigned nBaudRate)
@@ -133,32 +136,42 @@ QString CTtyDevice::FailureDetail() const
     const QFileInfo link(m_strPath);
     if (link.isSymLink())
         strDetail += QStringLiteral(" (a link to %1)").arg(link.symLinkTarget());
-    strDetail += QLatin1Char('\n');
+    strDetail += QLatin1Char('\n') + FailureReason();
+    if (!m_strName.contains(QLatin1Char('/')) && m_strPath.startsWith(kStandardPortPrefix)) {
+        // A USB adapter or any other device is reached through the user's own mapping.
+        const QString strNumber =
+            QString::number(m_strPath.mid(kStandardPortPrefix.size()).toInt() + 1);
+        strDetail += QStringLiteral("\nTo use another device as %1, make %2 a link to it.")
+                         .arg(m_strName, PortLinkPath(strNumber));
+    }
+    return strDetail;
+}
 
+QString CTtyDevice::FailureReason() const
+{
     switch (m_nError) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return strDetail + QStringLiteral("The device does not exist. Is the adapter plugged in?");
+        return QStringLiteral("The device does not exist. Is the adapter plugged in?");
     case EIO:
-        return strDetail + QStringLiteral("There is no serial port hardware behind this device.");
+        return QStringLiteral("There is no serial port hardware behind this device.");
     case EACCES:
     case EPERM: {
         QString strGroup = OwningGroup(m_strPath);
         if (strGroup.isEmpty())
             strGroup = QStringLiteral("dialout");
-        return strDetail + QStringLiteral("You have no permission to use the device. Your user "
-                                          "must be a member of the group that owns it, usually "
-                                          "\"dialout\" (here \"%1\"): sudo usermod -aG %1 $USER, "
-                                          "then log in again.")
-                               .arg(strGroup);
+        return QStringLiteral("You have no permission to use the device. Your user must be a "
+                              "member of the group that owns it, usually \"dialout\" (here "
+                              "\"%1\"): sudo usermod -aG %1 $USER, then log in again.")
+            .arg(strGroup);
     }
     case EBUSY:
-        return strDetail + QStringLiteral("The port is busy: another program holds it.");
+        return QStringLiteral("The port is busy: another program holds it.");
     case ENOTTY:
-        return strDetail + QStringLiteral("This is not a serial port (not a terminal device).");
+        return QStringLiteral("This is not a serial port (not a terminal device).");
     default:
-        return strDetail + QString::fromLocal8Bit(strerror(m_nError));
+        return QString::fromLocal8Bit(strerror(m_nError));
     }
 }
 

@@ -81,6 +81,7 @@ public:
 
 private:
     void ApplyReadTimeouts(termios& state) const;
+    QString FailureReason() const;
 
     int m_nFd = -1;
     QString m_strName;
