@@ -41,8 +41,7 @@ const QString kStandardPortPrefix = QStringLiteral("/dev/ttyS");
 
 QString OwningGroup(const QString& strPath)
 {
-    struct stat info {
-    };
+    struct stat info = {};
     if (stat(QFile::encodeName(strPath).constData(), &info) != 0)
         return {};
     group entry{};
@@ -72,8 +71,7 @@ QString ResolvePortPath(const QString& strName)
     const QString strLink = PortLinkPath(match.captured(1));
     // The link itself counts, even when it points nowhere: the user mapped
     // this port, and the failure should name the mapping.
-    struct stat info {
-    };
+    struct stat info = {};
     if (lstat(QFile::encodeName(strLink).constData(), &info) == 0)
         return strLink;
     return kStandardPortPrefix + QString::number(match.captured(1).toInt() - 1);
