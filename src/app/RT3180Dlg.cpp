@@ -118,7 +118,7 @@ bool CRT3180Dlg::OnInitDialog()
         ->setText(QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
     m_bConnected = false;
 
-    // The serial port object learns here which window receives its bytes.
+    m_serial.m_pOwner = this;
 
     ShowSettings(false);
 
@@ -144,7 +144,8 @@ void CRT3180Dlg::ShowSettings(bool bShow)
 // The one closing path: every way of ending the dialog comes here.
 void CRT3180Dlg::OnCancel()
 {
-    // The serial port, when opened in this run, is closed here first.
+    if (m_serial.m_bOpened)
+        m_serial.Close();
     QDialog::reject();
 }
 

@@ -3,6 +3,7 @@
 #include "app/Texts.h"
 #include "port/RegistryStore.h"
 #include "settings/RT3180Data.h"
+#include "serial/SerialPort.h"
 
 #include <QDialog>
 #include <QHash>
@@ -77,7 +78,7 @@ public:
     CRegistryStore m_registry;
     QString m_strComPort = QString::fromLatin1(kPortNames[0]);
     QString m_strWorkDir;
-    // m_serial: the serial port object
+    CSerialPort m_serial;
     QString m_strAcceptedText;
     CLedIndicator* m_ledRx = nullptr;
     CLedIndicator* m_ledTx = nullptr;

@@ -1,0 +1,350 @@
+#include "platform/TtyDevice.h"
+
+#include "platform/ConfigHome.h"
+#include "platform/WakeEvent.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+// Nothing wakes poll() on a modem-line change, so where the device counts
+// them the counters are compared this often while such events are armed.
+constexpr int kModemSampleMs = 2000;
+// Without a wake-up descriptor a wait is cut into pauses this long, so that
+// the waiting thread still sees a stop request.
+constexpr int kWakelessPauseMs = 25;
+
+// Where the user maps a port name "COMn" to a device of his choice.
+QString PortLinkPath(const QString& strNumber)
+{
+    return UserConfigHome() + QStringLiteral("/KOLV/ports/com") + strNumber;
+}
+
+const QString kStandardPortPrefix = QStringLiteral("/dev/ttyS");
+
+QString OwningGroup(const QString& strPath)
+{
+    struct stat info = {};
+    if (stat(QFile::encodeName(strPath).constData(), &info) != 0)
+        return {};
+    group entry{};
+    group* pFound = nullptr;
+    char buffer[4096];
+    if (getgrgid_r(info.st_gid, &entry, buffer, sizeof buffer, &pFound) != 0 || !pFound)
+        return {};
+    return QString::fromLocal8Bit(pFound->gr_name);
+}
+
+void ChangeModemLine(int nFd, int nLine, bool bOn)
+{
+    // ENOTTY on pseudo-terminals: they have no modem lines. Nothing to do.
+    [[maybe_unused]] const int nResult = ioctl(nFd, bOn ? TIOCMBIS : TIOCMBIC, &nLine);
+}
+} // namespace
+
+QString ResolvePortPath(const QString& strName)
+{
+    if (strName.contains(QLatin1Char('/')))
+        return strName;
+    static const QRegularExpression s_comName(QStringLiteral("^COM([1-9][0-9]{0,2}):?$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = s_comName.match(strName);
+    if (!match.hasMatch())
+        return {};
+    const QString strLink = PortLinkPath(match.captured(1));
+    // The link itself counts, even when it points nowhere: the user mapped
+    // this port, and the failure should name the mapping.
+    struct stat info = {};
+    if (lstat(QFile::encodeName(strLink).constData(), &info) == 0)
+        return strLink;
+    return kStandardPortPrefix + QString::number(match.captured(1).toInt() - 1);
+}
+
+bool ApplyLineSettings(termios& state, unsigned nBaudRate)
+{
+    cfmakeraw(&state);
+    state.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+    state.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    state.c_cflag |= CS8 | CREAD | CLOCAL;
+    return cfsetspeed(&state, nBaudRate) == 0;
+}
+
+bool CTtyDevice::Open(const QString& strName)
+{
+    Close();
+    m_strName = strName;
+    m_strPath = ResolvePortPath(strName);
+    m_nError = 0;
+    if (m_strPath.isEmpty())
+        return false;
+
+    const int nFd =
+        open(QFile::encodeName(m_strPath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (nFd < 0) {
+        m_nError = errno;
+        return false;
+    }
+    // The advisory lock is what keeps a second user out (root passes the
+    // terminal's exclusive mode); the exclusive mode stops programs that do
+    // not take the lock.
+    if (!isatty(nFd))
+        m_nError = ENOTTY;
+    else if (flock(nFd, LOCK_EX | LOCK_NB) != 0)
+        m_nError = errno == EWOULDBLOCK ? EBUSY : errno;
+    if (m_nError != 0) {
+        close(nFd);
+        return false;
+    }
+    ioctl(nFd, TIOCEXCL);
+
+    m_nFd = nFd;
+    serial_icounter_struct counts{};
+    m_bCountsModemLines = ioctl(m_nFd, TIOCGICOUNT, &counts) == 0;
+    termios state{};
+    if (tcgetattr(m_nFd, &state) == 0)
+        m_timeouts.bReadReturnsAtOnce = state.c_cc[VMIN] == 0 && state.c_cc[VTIME] == 0;
+    return true;
+}
+
+QString CTtyDevice::FailureDetail() const
+{
+    if (m_strPath.isEmpty())
+        return QStringLiteral("\"%1\" is not a serial port name. Use COM1 to COM4 (COMn in "
+                              "general) or a device path such as /dev/ttyUSB0.")
+            .arg(m_strName);
+
+    QString strDetail = QStringLiteral("Device: ") + m_strPath;
+    const QFileInfo link(m_strPath);
+    if (link.isSymLink())
+        strDetail += QStringLiteral(" (a link to %1)").arg(link.symLinkTarget());
+    strDetail += QLatin1Char('\n') + FailureReason();
+    if (!m_strName.contains(QLatin1Char('/')) && m_strPath.startsWith(kStandardPortPrefix)) {
+        // A USB adapter or any other device is reached through the user's own mapping.
+        const QString strNumber =
+            QString::number(m_strPath.mid(kStandardPortPrefix.size()).toInt() + 1);
+        strDetail += QStringLiteral("\nTo use another device as %1, make %2 a link to it.")
+                         .arg(m_strName, PortLinkPath(strNumber));
+    }
+    return strDetail;
+}
+
+QString CTtyDevice::FailureReason() const
+{
+    switch (m_nError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return QStringLiteral("The device does not exist. Is the adapter plugged in?");
+    case EIO:
+        return QStringLiteral("There is no serial port hardware behind this device.");
+    case EACCES:
+    case EPERM: {
+        QString strGroup = OwningGroup(m_strPath);
+        if (strGroup.isEmpty())
+            strGroup = QStringLiteral("dialout");
+        return QStringLiteral("You have no permission to use the device. Your user must be a "
+                              "member of the group that owns it, usually \"dialout\" (here "
+                              "\"%1\"): sudo usermod -aG %1 $USER, then log in again.")
+            .arg(strGroup);
+    }
+    case EBUSY:
+        return QStringLiteral("The port is busy: another program holds it.");
+    case ENOTTY:
+        return QStringLiteral("This is not a serial port (not a terminal device).");
+    default:
+        return QString::fromLocal8Bit(strerror(m_nError));
+    }
+}
+
+void CTtyDevice::Close()
+{
+    if (m_nFd >= 0) {
+        // Exclusive mode outlives the close on a pseudo-terminal.
+        ioctl(m_nFd, TIOCNXCL);
+        close(m_nFd);
+    }
+    m_nFd = -1;
+    m_timeouts = {};
+    m_nEventMask = 0;
+    m_bCountsModemLines = false;
+    m_bGone = false;
+}
+
+void CTtyDevice::Purge()
+{
+    if (m_nFd >= 0)
+        tcflush(m_nFd, TCIOFLUSH);
+}
+
+bool CTtyDevice::GetState(termios& state) const
+{
+    return m_nFd >= 0 && tcgetattr(m_nFd, &state) == 0;
+}
+
+bool CTtyDevice::SetState(const termios& state)
+{
+    termios newState = state;
+    ApplyReadTimeouts(newState);
+    return m_nFd >= 0 && tcsetattr(m_nFd, TCSANOW, &newState) == 0;
+}
+
+bool CTtyDevice::GetTimeouts(CCommTimeouts& timeouts) const
+{
+    termios state{};
+    if (!GetState(state))
+        return false;
+    timeouts = m_timeouts;
+    timeouts.bReadReturnsAtOnce = state.c_cc[VMIN] == 0 && state.c_cc[VTIME] == 0;
+    return true;
+}
+
+bool CTtyDevice::SetTimeouts(const CCommTimeouts& timeouts)
+{
+    if (m_nFd < 0)
+        return false;
+    // The write bound is ours to keep; it holds even if the read part fails.
+    m_timeouts = timeouts;
+    termios state{};
+    if (!GetState(state))
+        return false;
+    ApplyReadTimeouts(state);
+    return tcsetattr(m_nFd, TCSANOW, &state) == 0;
+}
+
+void CTtyDevice::ApplyReadTimeouts(termios& state) const
+{
+    state.c_cc[VMIN] = m_timeouts.bReadReturnsAtOnce ? 0 : 1;
+    state.c_cc[VTIME] = 0;
+}
+
+bool CTtyDevice::SetEventMask(std::uint32_t nMask)
+{
+    if (m_nFd < 0)
+        return false;
+    m_nEventMask = nMask;
+    return true;
+}
+
+void CTtyDevice::SetDtr(bool bOn)
+{
+    if (m_nFd >= 0)
+        ChangeModemLine(m_nFd, TIOCM_DTR, bOn);
+}
+
+void CTtyDevice::SetRts(bool bOn)
+{
+    if (m_nFd >= 0)
+        ChangeModemLine(m_nFd, TIOCM_RTS, bOn);
+}
+
+bool CTtyDevice::Write(const void* pBuffer, std::size_t nCount)
+{
+    using Clock = std::chrono::steady_clock;
+    if (m_nFd < 0)
+        return false;
+    const bool bBounded = m_timeouts.nWriteMsPerByte != 0 || m_timeouts.nWriteMsConstant != 0;
+    const Clock::time_point deadline =
+        Clock::now() +
+        std::chrono::milliseconds(std::uint64_t{m_timeouts.nWriteMsPerByte} * nCount +
+                                  m_timeouts.nWriteMsConstant);
+
+    const auto* pNext = static_cast<const unsigned char*>(pBuffer);
+    while (nCount > 0) {
+        const ssize_t nWritten = write(m_nFd, pNext, nCount);
+        if (nWritten > 0) {
+            pNext += nWritten;
+            nCount -= static_cast<std::size_t>(nWritten);
+            continue;
+        }
+        if (nWritten < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+
+        // Output is stalled: wait for room, but not past the bound.
+        int nWaitMs = -1;
+        if (bBounded) {
+            const auto remaining =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (remaining.count() <= 0)
+                return false;
+            nWaitMs = static_cast<int>(remaining.count());
+        }
+        pollfd room{m_nFd, POLLOUT, 0};
+        if (poll(&room, 1, nWaitMs) < 0 && errno != EINTR)
+            return false;
+        if (room.revents & (POLLERR | POLLHUP | POLLNVAL))
+            return false;
+    }
+    return true;
+}
+
+std::uint32_t CTtyDevice::WaitEvent(const CWakeEvent& wake)
+{
+    const bool bWatchDevice = m_nFd >= 0 && !m_bGone;
+    serial_icounter_struct before{};
+    const bool bWatchModem = bWatchDevice && m_bCountsModemLines && (m_nEventMask & kModemEvents) &&
+                             ioctl(m_nFd, TIOCGICOUNT, &before) == 0;
+    int nTimeoutMs = bWatchModem ? kModemSampleMs : -1;
+    if (!wake.IsValid())
+        nTimeoutMs = kWakelessPauseMs;
+
+    pollfd fds[2] = {
+        {bWatchDevice ? m_nFd : -1, static_cast<short>((m_nEventMask & EV_RXCHAR) ? POLLIN : 0), 0},
+        {wake.Fd(), POLLIN, 0},
+    };
+    if (poll(fds, 2, nTimeoutMs) < 0)
+        return 0;
+
+    std::uint32_t nEvents = 0;
+    if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        // Gone for good (a hung-up terminal never comes back). What is still
+        // queued is read first; after that only the wake-up ends a wait, so
+        // that nobody spins on a dead device.
+        if ((m_nEventMask & EV_RXCHAR) && BytesWaiting() > 0)
+            nEvents |= EV_RXCHAR;
+        else
+            m_bGone = true;
+    } else if (fds[0].revents & POLLIN) {
+        nEvents |= EV_RXCHAR;
+    }
+
+    serial_icounter_struct after{};
+    if (bWatchModem && ioctl(m_nFd, TIOCGICOUNT, &after) == 0) {
+        if (after.cts != before.cts)
+            nEvents |= EV_CTS;
+        if (after.dsr != before.dsr)
+            nEvents |= EV_DSR;
+        if (after.dcd != before.dcd)
+            nEvents |= EV_RLSD;
+        if (after.rng != before.rng)
+            nEvents |= EV_RING;
+    }
+    return nEvents & m_nEventMask;
+}
+
+std::size_t CTtyDevice::BytesWaiting() const
+{
+    int nCount = 0;
+    if (m_nFd < 0 || m_bGone || ioctl(m_nFd, FIONREAD, &nCount) != 0 || nCount < 0)
+        return 0;
+    return static_cast<std::size_t>(nCount);
+}
+
+bool CTtyDevice::ReadByte(unsigned char& nByte)
+{
+    return m_nFd >= 0 && !m_bGone && read(m_nFd, &nByte, 1) == 1;
+}

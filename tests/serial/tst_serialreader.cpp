@@ -1,0 +1,79 @@
+// The reader thread: every byte, in order, as an unsigned value, and a quiet
+// thread when the other end goes away.
+
+#include "SerialPeer.h"
+#include "TestSupport.h"
+#include "serial/SerialPort.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+class TestSerialReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void bytesArriveInOrderAsUnsignedValues()
+    {
+        CPtyPeer peer;
+        CCollectingPort port;
+        QVERIFY(port.Open(peer.Path()));
+
+        QVERIFY(peer.Send("400\r"));
+        QTRY_COMPARE(port.m_owner.m_bytes, (QList<unsigned>{52, 48, 48, 13}));
+        QVERIFY(peer.Send(QByteArray("\0\xB0\xFF", 3)));
+        QTRY_COMPARE(port.m_owner.m_bytes, (QList<unsigned>{52, 48, 48, 13, 0, 176, 255}));
+    }
+
+    void burstArrivesWholeAndInOrder()
+    {
+        CPtyPeer peer;
+        CCollectingPort port;
+        QVERIFY(port.Open(peer.Path()));
+
+        QByteArray burst(64 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < burst.size(); ++i)
+            burst[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+        QVERIFY(peer.Send(burst));
+        QTRY_COMPARE_WITH_TIMEOUT(port.m_owner.m_bytes.size(), burst.size(), 30000);
+        QCOMPARE(port.m_owner.Bytes(), burst);
+    }
+
+    void peerGoingAwayLeavesAQuietReader_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("before the first byte") << QByteArray();
+        QTest::newRow("after bytes") << QByteArray("AB\r");
+    }
+    void peerGoingAwayLeavesAQuietReader()
+    {
+        QFETCH(QByteArray, before);
+        CPtyPeer peer;
+        CCollectingPort port;
+        QVERIFY(port.Open(peer.Path()));
+        QTRY_COMPARE(ReaderThreads().size(), 1);
+        const int nTid = ReaderThreads().value(0);
+        QVERIFY(peer.Send(before));
+        QTRY_COMPARE(port.m_owner.Bytes(), before);
+
+        peer.Hangup();
+        QTest::qWait(100); // the reader meets the hang-up
+        const qint64 nCpuBefore = ThreadCpuNs(nTid);
+        QTest::qWait(300);
+        const qint64 nCpuUsed = ThreadCpuNs(nTid) - nCpuBefore;
+        // A reader that polls a dead device again at once burns a core.
+        QVERIFY2(nCpuBefore >= 0 && nCpuUsed < 30'000'000,
+                 qPrintable(QStringLiteral("%1 ns").arg(nCpuUsed)));
+        QCOMPARE(port.m_owner.Bytes(), before);
+        QVERIFY(!port.Write("?:", 2));
+
+        QElapsedTimer timer;
+        timer.start();
+        port.Close();
+        QVERIFY(timer.elapsed() < 100);
+        QTRY_COMPARE(ReaderThreads().size(), 0);
+    }
+};
+
+QTEST_MAIN(TestSerialReader)
+#include "tst_serialreader.moc"
