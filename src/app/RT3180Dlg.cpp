@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -51,6 +52,32 @@ QAction* CRT3180Dlg::GetMenuItem(int nID) const
     return m_menuItems.value(nID, nullptr);
 }
 
+void CRT3180Dlg::SetDlgItemText(int nID, const QString& strText)
+{
+    QWidget* pControl = GetDlgItem(nID);
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl)) {
+        pEdit->setText(strText);
+        pEdit->setCursorPosition(0); // show the start of a long text
+    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pControl)) {
+        pButton->setText(strText);
+    } else if (auto* pLabel = qobject_cast<QLabel*>(pControl)) {
+        pLabel->setText(strText);
+    }
+}
+
+void CRT3180Dlg::SetDlgItemTextNow(int nID, const QString& strText)
+{
+    SetDlgItemText(nID, strText);
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->repaint();
+}
+
+void CRT3180Dlg::EnableDlgItem(int nID, bool bEnable)
+{
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->setEnabled(bEnable);
+}
+
 // Commands and notifications, each bound to its handler.
 void CRT3180Dlg::ConnectMessageMap()
 {
@@ -90,6 +117,13 @@ void CRT3180Dlg::ConnectMessageMap()
     onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(ID_HELP, &CRT3180Dlg::OnHelpAbout);
+
+    onClicked(IDC_CONNECT, &CRT3180Dlg::OnConnect);
+    onCommand(ID_RECALL, &CRT3180Dlg::OnRecall);
+    onClicked(IDC_APPLY, &CRT3180Dlg::OnApply);
+    onClicked(IDC_TEST, &CRT3180Dlg::OnTest);
+    connect(&m_replyTimer, &QTimer::timeout, this, &CRT3180Dlg::OnTimer);
+    // Received bytes arrive as events; see event().
 }
 
 bool CRT3180Dlg::OnInitDialog()
@@ -106,16 +140,14 @@ bool CRT3180Dlg::OnInitDialog()
 
     FillSettingLists();
 
-    GetDlgItem(IDC_APPLY)->setEnabled(false);
-    auto* pTest = static_cast<QPushButton*>(GetDlgItem(IDC_TEST));
-    pTest->setEnabled(false);
-    pTest->setText(QString::fromLatin1(kTextTestOn));
+    EnableDlgItem(IDC_APPLY, false);
+    EnableDlgItem(IDC_TEST, false);
+    SetDlgItemText(IDC_TEST, QString::fromLatin1(kTextTestOn));
 
     ReadStoredPort();
     CheckStoredPortItem();
 
-    static_cast<QLineEdit*>(GetDlgItem(IDC_STATUS))
-        ->setText(QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
+    SetDlgItemText(IDC_STATUS, QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
     m_bConnected = false;
 
     m_serial.m_pOwner = this;

@@ -2,13 +2,14 @@
 
 #include "app/Texts.h"
 #include "port/RegistryStore.h"
-#include "settings/RT3180Data.h"
 #include "serial/SerialPort.h"
+#include "settings/RT3180Data.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 
 class CLedIndicator;
 class QAction;
@@ -63,10 +64,31 @@ public:
     // Help: the About box.
     void OnHelpAbout();
 
+    // Talking to the drive.
+    void OnConnect();
+    void OnRecall();
+    void OnApply();
+    void OnTest();
+    void OnTimer();
+    long OnReceiveByte(unsigned wParam, unsigned lParam);
+
+    // The reply timer: arming it again replaces the pending time-out.
+    void SetReplyTimer(int nMilliseconds);
+    void KillReplyTimer();
+    bool IsReplyTimerPending() const { return m_replyTimer.isActive(); }
+
+    // Sets the text or caption of a control; the second one also paints it
+    // before the caller goes on (the GUI thread may be about to block).
+    void SetDlgItemText(int nID, const QString& strText);
+    void SetDlgItemTextNow(int nID, const QString& strText);
+    // Enables or disables a control; a missing one is skipped.
+    void EnableDlgItem(int nID, bool bEnable);
+
 protected:
     bool OnInitDialog();
     void reject() override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    bool event(QEvent* pEvent) override;
 
 public:
     // Run-time state, in the order the program's subsystems rely on.
@@ -93,6 +115,13 @@ private:
     void ConnectMessageMap();
     void CheckStoredPortItem();
     void OnPortCom(int nPort);
+    void Disconnect();
+    void SendCommand(const QByteArray& command, unsigned nLeadIn, int nReplyTimeout,
+                     unsigned nTrailing);
+    void SendRecallCommands();
+    void OnReplyLine();
+
+    QTimer m_replyTimer;
 
     QMenuBar* m_pMenuBar = nullptr;
     QWidget* m_pClient = nullptr;

@@ -88,6 +88,5 @@ void CRT3180Dlg::OnPortCom(int nPort)
 
     m_strComPort = QString::fromLatin1(kPortNames[nPort]);
     StorePort();
-    if (auto* pStatus = qobject_cast<QLineEdit*>(GetDlgItem(IDC_STATUS)))
-        pStatus->setText(QString::fromLatin1(kStatusNotConnected) + m_strComPort);
+    SetDlgItemText(IDC_STATUS, QString::fromLatin1(kStatusNotConnected) + m_strComPort);
 }

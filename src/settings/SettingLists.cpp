@@ -50,8 +50,7 @@ void CRT3180Dlg::FillSettingLists()
 
 void CRT3180Dlg::SetDriveFamily(int nFlag)
 {
-    if (auto* pUnit = qobject_cast<QLabel*>(GetDlgItem(IDC_CURRENT_UNIT)))
-        pUnit->setText(QString::fromLatin1(nFlag ? kUnitAmpere : kUnitPercent));
+    SetDlgItemText(IDC_CURRENT_UNIT, QString::fromLatin1(nFlag ? kUnitAmpere : kUnitPercent));
     m_cbCurrent->clear();
     if (nFlag)
         AddEntries(*m_cbCurrent, kCurrentAmpereList);
@@ -66,10 +65,8 @@ void CRT3180Dlg::OnDefaults()
     SetCurSel(*m_cbResolution, kDefaultResolution);
     SetCurSel(*m_cbCurrent, kDefaultCurrent);
     SetCurSel(*m_cbIdle, kDefaultIdle);
-    if (m_bConnected) {
-        if (QWidget* pApply = GetDlgItem(IDC_APPLY))
-            pApply->setEnabled(true);
-    }
+    if (m_bConnected)
+        EnableDlgItem(IDC_APPLY, true);
 }
 
 void CRT3180Dlg::OnSelChangeSetting()

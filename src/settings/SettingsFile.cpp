@@ -81,10 +81,8 @@ void CRT3180Dlg::OnFileOpen()
         repaint();
     }
 
-    if (m_bConnected) {
-        if (QWidget* pApply = GetDlgItem(IDC_APPLY))
-            pApply->setEnabled(true);
-    }
+    if (m_bConnected)
+        EnableDlgItem(IDC_APPLY, true);
 }
 
 void CRT3180Dlg::OnFileSave()
