@@ -76,6 +76,7 @@ public:
     void SetReplyTimer(int nMilliseconds);
     void KillReplyTimer();
     bool IsReplyTimerPending() const { return m_replyTimer.isActive(); }
+    int ReplyTimerInterval() const { return m_replyTimer.interval(); }
 
     // Sets the text or caption of a control; the second one also paints it
     // before the caller goes on (the GUI thread may be about to block).
