@@ -1,0 +1,278 @@
+// The real dialog against the simulated adapter over a pseudo-terminal, on
+// the real clock: what reaches the drive, with its pacing (within a
+// tolerance), and what the dialog makes of the answers.
+
+#include "AdapterSim.h"
+#include "PortLink.h"
+#include "TestSupport.h"
+#include "app/RT3180Dlg.h"
+#include "app/Resource.h"
+#include "platform/Clock.h"
+#include "settings/SettingLists.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+const QString kLost = QStringLiteral("PKN61/72 & RT3180 SPI Interface Connection Lost!");
+const QString kSending = QStringLiteral("Sending the New Settings,  wait ...");
+const QString kRT3180Accepted = QStringLiteral("RT3180 SPI Interface commands accepted!");
+const QString kPKNAccepted = QStringLiteral("PKN61/72 SPI Interface commands accepted!");
+
+// Pacing comes from blocking sleeps: never shorter, a little longer on a
+// busy machine or in a sanitizer build.
+constexpr milliseconds kEarly = 5ms;
+constexpr milliseconds kLate = 400ms;
+
+struct CTimedBox {
+    QString strText;
+    unsigned nType;
+    steady_clock::time_point tpShown;
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_pHome = std::make_unique<CTempConfigHome>();
+        m_boxes.clear();
+        m_previousBox = SetMessageBoxHook([this](const CMessageBoxCall& call) {
+            m_boxes.append({call.strText, call.nType, steady_clock::now()});
+            return IDOK;
+        });
+    }
+    void cleanup()
+    {
+        m_pDlg.reset();
+        m_pSim.reset();
+        SetMessageBoxHook(std::move(m_previousBox));
+        m_pHome.reset();
+    }
+
+    void connectIdentifiesTheDriveAndRecallsItsSettings_data()
+    {
+        QTest::addColumn<bool>("rt3180");
+        QTest::addColumn<bool>("crlf");
+        QTest::newRow("RT3180, CR") << true << false;
+        QTest::newRow("PKN61/72, CR LF") << false << true;
+    }
+    void connectIdentifiesTheDriveAndRecallsItsSettings()
+    {
+        QFETCH(bool, rt3180);
+        QFETCH(bool, crlf);
+        CAdapterSimOptions options;
+        options.eFamily = rt3180 ? EDriveFamily::RT3180 : EDriveFamily::PKN61;
+        options.bCrLf = crlf;
+        StartSimAndDialog(options);
+        // Away from what the drive holds, so the recall must move them.
+        m_pDlg->m_cbResolution->setCurrentIndex(0);
+        m_pDlg->m_cbIdle->setCurrentIndex(5);
+
+        Click(IDC_CONNECT);
+
+        const QString strAccepted = rt3180 ? kRT3180Accepted : kPKNAccepted;
+        QTRY_COMPARE_WITH_TIMEOUT(Text(IDC_STATUS), strAccepted, 5000);
+        const auto commands = Commands();
+        QCOMPARE(Texts(commands), QStringList({"?:", "S:"}));
+        VerifyGap(commands[0], commands[1], 100ms);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pDlg->IsReplyTimerPending(), 5000);
+        QTRY_COMPARE(m_pDlg->m_cbIdle->currentText(), QStringLiteral("20"));
+        QCOMPARE(m_pDlg->m_cbResolution->currentText(), QStringLiteral("2000"));
+        QCOMPARE(m_pDlg->m_cbCurrent->currentText(), QString::fromLatin1(rt3180 ? "3.2" : "80"));
+        QCOMPARE(static_cast<QLabel*>(m_pDlg->GetDlgItem(IDC_CURRENT_UNIT))->text(),
+                 QString::fromLatin1(rt3180 ? "A" : "%"));
+        QCOMPARE(Text(IDC_REPLY), QString::fromStdString(FirstReply()));
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    void applySendsTheSettingsPacedAndTheDriveKeepsThem()
+    {
+        StartSimAndDialog({});
+        ConnectAndSettle();
+        SetCurSel(*m_pDlg->m_cbResolution, 0); // "400"
+        SetCurSel(*m_pDlg->m_cbCurrent, 9);    // "4" A, code 0
+        SetCurSel(*m_pDlg->m_cbIdle, 0);       // "0"
+        m_pDlg->EnableDlgItem(IDC_APPLY, true);
+        m_pDlg->SetDlgItemText(IDC_REPLY, QString());
+        m_pSim->ClearLog();
+
+        // What the dialog shows at each of its pauses: replies wait.
+        QStringList seenDuringApply;
+        SetSleepHook([&](unsigned nMilliseconds) {
+            seenDuringApply << Text(IDC_STATUS) + "|" + Text(IDC_REPLY);
+            std::this_thread::sleep_for(milliseconds(nMilliseconds));
+        });
+        Click(IDC_APPLY);
+        SetSleepHook({});
+
+        const auto commands = Commands();
+        QCOMPARE(Texts(commands), QStringList({"?:", "R:4", "I:0", "ID:0"}));
+        int nBytes = 0;
+        for (const CSimLogEntry& entry : commands)
+            nBytes += static_cast<int>(entry.strText.size());
+        QCOMPARE(nBytes, 12);
+        VerifyGap(commands[0], commands[1], 1050ms);
+        VerifyGap(commands[1], commands[2], 3550ms);
+        VerifyGap(commands[2], commands[3], 1150ms);
+        for (const CSimLogEntry& entry : m_pSim->Log())
+            QVERIFY(entry.eKind != CSimLogEntry::EKind::Garbage);
+
+        // The drive answered "?:" within the first pause, yet nothing showed.
+        QVERIFY(m_pSim->WaitForEntries(CSimLogEntry::EKind::Reply, 1, 0ms));
+        QVERIFY(m_pSim->Log().front().tpTime < commands[1].tpTime);
+        QCOMPARE(seenDuringApply.size(), 8);
+        for (const QString& strSeen : seenDuringApply)
+            QCOMPARE(strSeen, kSending + "|");
+        QTRY_COMPARE(Text(IDC_STATUS), kRT3180Accepted);
+        QCOMPARE(Text(IDC_REPLY), QString::fromStdString(FirstReply()));
+
+        // A later Recall shows what the drive kept.
+        m_pSim->ClearLog();
+        m_pDlg->GetMenuItem(ID_RECALL)->trigger();
+        QTRY_COMPARE(m_pDlg->m_cbIdle->currentText(), QStringLiteral("0"));
+        QTRY_COMPARE(m_pDlg->m_cbCurrent->currentIndex(), 9);
+        QCOMPARE(m_pDlg->m_cbResolution->currentText(), QStringLiteral("400"));
+    }
+
+    void testSwitchesTheDriveTestOffAndOn()
+    {
+        StartSimAndDialog({});
+        ConnectAndSettle();
+        Click(IDC_TEST);
+        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test Off"));
+        Click(IDC_TEST);
+        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test On"));
+        QCOMPARE(Texts(Commands()), QStringList({"D:", "P:"}));
+        QTRY_COMPARE(Text(IDC_STATUS), kRT3180Accepted);
+        QTRY_VERIFY(!m_pDlg->IsReplyTimerPending());
+    }
+
+    void aSilentDriveIsReportedLost()
+    {
+        CAdapterSimOptions options;
+        options.bNeverAnswer = true;
+        StartSimAndDialog(options);
+        Click(IDC_CONNECT);
+        QTRY_COMPARE_WITH_TIMEOUT(m_boxes.size(), 1, 8000);
+
+        QCOMPARE(m_boxes[0].strText, kLost);
+        QCOMPARE(m_boxes[0].nType, unsigned(MB_OK | MB_ICONHAND));
+        const auto commands = Commands();
+        QCOMPARE(Texts(commands), QStringList({"?:", "S:"}));
+        VerifyGap(commands[1].tpTime, m_boxes[0].tpShown, 3500ms);
+        QCOMPARE(Text(IDC_STATUS), kLost);
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisible());
+        QVERIFY(m_pDlg->GetDlgItem(IDC_BANNER)->isVisible());
+    }
+
+    void disconnectBeforeTheTimeOutShowsNoBox()
+    {
+        CAdapterSimOptions options;
+        options.bNeverAnswer = true;
+        StartSimAndDialog(options);
+        Click(IDC_CONNECT);
+        Click(IDC_CONNECT);
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Connect"));
+        QTest::qWait(3500 + 500);
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(Text(IDC_STATUS), QString());
+    }
+
+private:
+    void StartSimAndDialog(const CAdapterSimOptions& options)
+    {
+        m_pSim = std::make_unique<CAdapterSim>(options);
+        QVERIFY2(m_pSim->Start(), m_pSim->ErrorText().c_str());
+        std::string strError;
+        QVERIFY2(CreatePortLink(PortLinkPath("COM1"), m_pSim->SlavePath(), strError),
+                 strError.c_str());
+        m_pDlg = std::make_unique<CRT3180Dlg>();
+        m_pDlg->Create();
+        m_pDlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+    }
+
+    void ConnectAndSettle()
+    {
+        Click(IDC_CONNECT);
+        QTRY_VERIFY_WITH_TIMEOUT(m_pSim->WaitForEntries(CSimLogEntry::EKind::Reply, 4, 0ms), 5000);
+        QTRY_VERIFY(!m_pDlg->IsReplyTimerPending());
+        m_pSim->ClearLog();
+    }
+
+    void Click(int nID) { static_cast<QPushButton*>(m_pDlg->GetDlgItem(nID))->click(); }
+
+    QString Text(int nID) const
+    {
+        QWidget* pControl = m_pDlg->GetDlgItem(nID);
+        if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
+            return pEdit->text();
+        return static_cast<QAbstractButton*>(pControl)->text();
+    }
+
+    std::vector<CSimLogEntry> Commands() const
+    {
+        std::vector<CSimLogEntry> commands;
+        for (const CSimLogEntry& entry : m_pSim->Log())
+            if (entry.eKind == CSimLogEntry::EKind::Command)
+                commands.push_back(entry);
+        return commands;
+    }
+
+    static QStringList Texts(const std::vector<CSimLogEntry>& entries)
+    {
+        QStringList texts;
+        for (const CSimLogEntry& entry : entries)
+            texts << QString::fromStdString(entry.strText);
+        return texts;
+    }
+
+    std::string FirstReply() const
+    {
+        for (const CSimLogEntry& entry : m_pSim->Log())
+            if (entry.eKind == CSimLogEntry::EKind::Reply)
+                return entry.strText;
+        return {};
+    }
+
+    static void VerifyGap(steady_clock::time_point tpFrom, steady_clock::time_point tpTo,
+                          milliseconds nominal)
+    {
+        const auto gap = duration_cast<milliseconds>(tpTo - tpFrom);
+        QVERIFY2(
+            gap >= nominal - kEarly && gap <= nominal + kLate,
+            qPrintable(
+                QStringLiteral("gap %1 ms, nominal %2 ms").arg(gap.count()).arg(nominal.count())));
+    }
+    static void VerifyGap(const CSimLogEntry& from, const CSimLogEntry& to, milliseconds nominal)
+    {
+        VerifyGap(from.tpTime, to.tpTime, nominal);
+    }
+
+    std::unique_ptr<CTempConfigHome> m_pHome;
+    std::unique_ptr<CAdapterSim> m_pSim;
+    std::unique_ptr<CRT3180Dlg> m_pDlg;
+    MessageBoxHook m_previousBox;
+    QList<CTimedBox> m_boxes;
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
