@@ -52,19 +52,6 @@ const int kSettingsControls[] = {
     IDC_SETTINGS_GROUP, IDC_RESOLUTION_LABEL, IDC_IDLE_LABEL, IDC_CURRENT_LABEL, IDC_IDLE_UNIT,
     IDC_CURRENT_UNIT,   IDC_RESOLUTION,       IDC_IDLE,       IDC_CURRENT};
 
-QString TextOf(const QWidget* pWidget)
-{
-    if (auto* p = qobject_cast<const QAbstractButton*>(pWidget))
-        return p->text();
-    if (auto* p = qobject_cast<const QLabel*>(pWidget))
-        return p->text();
-    if (auto* p = qobject_cast<const QGroupBox*>(pWidget))
-        return p->title();
-    if (auto* p = qobject_cast<const QLineEdit*>(pWidget))
-        return p->text();
-    return {};
-}
-
 // Counts the passes through the closing path.
 class CCountingDlg : public CRT3180Dlg
 {
@@ -99,11 +86,11 @@ private slots:
         QVERIFY(dlg.GetDlgItem(IDC_BANNER)->isVisible());
         QVERIFY(!dlg.GetDlgItem(IDC_APPLY)->isEnabled());
         QVERIFY(!dlg.GetDlgItem(IDC_TEST)->isEnabled());
-        QCOMPARE(TextOf(dlg.GetDlgItem(IDC_TEST)), QStringLiteral("Test On"));
-        QCOMPARE(TextOf(dlg.GetDlgItem(IDC_CONNECT)), QStringLiteral("Connect"));
-        QCOMPARE(TextOf(dlg.GetDlgItem(IDC_STATUS)),
+        QCOMPARE(DlgItemText(dlg, IDC_TEST), QStringLiteral("Test On"));
+        QCOMPARE(DlgItemText(dlg, IDC_CONNECT), QStringLiteral("Connect"));
+        QCOMPARE(DlgItemText(dlg, IDC_STATUS),
                  QStringLiteral("PKN61/72 & RT3180 SPI Interface not connected to: COM1"));
-        QCOMPARE(TextOf(dlg.GetDlgItem(IDC_REPLY)), QString());
+        QCOMPARE(DlgItemText(dlg, IDC_REPLY), QString());
         QVERIFY(!dlg.m_bConnected && !dlg.m_bRecallPending && !dlg.m_bTestOn);
         QCOMPARE(dlg.m_strAcceptedText, QStringLiteral("RT3180 SPI Interface commands accepted!"));
         for (int nID : {IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TEST, IDC_APPLY, IDC_STATUS,
@@ -161,9 +148,10 @@ private slots:
             QVERIFY(pControl);
             QCOMPARE(pControl->geometry(), units.MapDialogRect(placed.rc));
             if (placed.pszText)
-                QCOMPARE(TextOf(pControl), QString::fromLatin1(placed.pszText));
-            const int nText = pControl->fontMetrics().horizontalAdvance(TextOf(pControl));
-            QVERIFY2(nText <= pControl->width(), qPrintable(TextOf(pControl)));
+                QCOMPARE(DlgItemText(dlg, placed.nID), QString::fromLatin1(placed.pszText));
+            const int nText =
+                pControl->fontMetrics().horizontalAdvance(DlgItemText(dlg, placed.nID));
+            QVERIFY2(nText <= pControl->width(), qPrintable(DlgItemText(dlg, placed.nID)));
         }
         const QComboBox* lists[] = {dlg.m_cbResolution, dlg.m_cbIdle, dlg.m_cbCurrent};
         for (int i = 0; i < 3; ++i) {
@@ -187,7 +175,8 @@ private slots:
             for (int i = 0; i < visible.size(); ++i)
                 for (int j = i + 1; j < visible.size(); ++j)
                     QVERIFY2(!visible[i]->geometry().intersects(visible[j]->geometry()),
-                             qPrintable(TextOf(visible[i]) + " / " + TextOf(visible[j])));
+                             qPrintable(visible[i]->objectName() + QString::number(i) + " / " +
+                                        QString::number(j)));
         }
         // The menu bar sits above the template's client area.
         QVERIFY(dlg.GetMenu()->geometry().bottom() <
@@ -230,7 +219,7 @@ private slots:
         QCOMPARE(nameOf(dlg.GetDlgItem(IDC_STATUS)), QStringLiteral("Status"));
         QCOMPARE(nameOf(dlg.GetDlgItem(IDC_REPLY)), QStringLiteral("Reply"));
         for (int nID : {IDC_APPLY, IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TX_LED, IDC_RX_LED})
-            QCOMPARE(nameOf(dlg.GetDlgItem(nID)), TextOf(dlg.GetDlgItem(nID)));
+            QCOMPARE(nameOf(dlg.GetDlgItem(nID)), DlgItemText(dlg, nID));
 
         const std::pair<int, int> labelled[] = {{IDC_RESOLUTION, IDC_RESOLUTION_LABEL},
                                                 {IDC_IDLE, IDC_IDLE_LABEL},

@@ -8,14 +8,12 @@
 #include "platform/Clock.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QtTest>
 
 namespace
 {
-const QString kRT3180Accepted = QStringLiteral("RT3180 SPI Interface commands accepted!");
-const QString kPKNAccepted = QStringLiteral("PKN61/72 SPI Interface commands accepted!");
+const QString kRT = QStringLiteral("RT3180 SPI Interface commands accepted!");
+const QString kPKN = QStringLiteral("PKN61/72 SPI Interface commands accepted!");
 const QString kUntouched = QStringLiteral("(untouched)");
 } // namespace
 
@@ -42,86 +40,65 @@ private slots:
     {
         QTest::addColumn<bool>("recall");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("resolution");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<int>("idle");
-        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("lists"); // resolution current idle unit
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("answered");
 
-        // Starting point of every row: resolution 0, current 3, idle 6, percent
-        // family, accepted text of the RT3180, status and reply untouched.
-        QTest::newRow("upper-case setting line") << true << QByteArray("RESOLUTION: 1000\r") << 1
-                                                 << 3 << 6 << "%" << kRT3180Accepted << "" << true;
-        QTest::newRow("line feed before a setting line")
-            << true << QByteArray("\nresolution: 2000\r") << 2 << 3 << 6 << "%" << kRT3180Accepted
-            << "" << true;
-        QTest::newRow("current 100") << true << QByteArray("current: 100\r") << 0 << 9 << 6 << "%"
-                                     << kRT3180Accepted << "" << true;
-        QTest::newRow("current 10") << true << QByteArray("current: 10\r") << 0 << 0 << 6 << "%"
-                                    << kRT3180Accepted << "" << true;
-        QTest::newRow("current 90") << true << QByteArray("current: 90\r") << 0 << 8 << 6 << "%"
-                                    << kRT3180Accepted << "" << true;
-        QTest::newRow("idle 5 matches nothing but answers")
-            << true << QByteArray("idle current: 5\r") << 0 << 3 << 6 << "%" << kRT3180Accepted
-            << "" << true;
-        QTest::newRow("idle 0") << true << QByteArray("idle current: 0\r") << 0 << 3 << 0 << "%"
-                                << kRT3180Accepted << "" << true;
-        QTest::newRow("idle 30 leaves the motor current")
-            << true << QByteArray("idle current: 30\r") << 0 << 3 << 3 << "%" << kRT3180Accepted
-            << "" << true;
-        QTest::newRow("three settings in a row")
-            << true << QByteArray("resolution: 5000\rcurrent: 60\ridle current: 70\r") << 3 << 5
-            << 7 << "%" << kRT3180Accepted << "" << true;
-        QTest::newRow("settings after Apply change nothing")
-            << false << QByteArray("resolution: 400\rcurrent: 100\ridle current: 10\r") << 0 << 3
-            << 6 << "%" << kUntouched << "" << false;
-        QTest::newRow("RT3180 family, reply kept as received")
-            << false << QByteArray(" \tRT3180 SPI Interface V1\n\r") << 0 << 7 << 6 << "A"
-            << kRT3180Accepted << "RT3180 SPI Interface V1" << true;
-        QTest::newRow("both family tokens end with PKN61/72")
-            << false << QByteArray("rt3180 or pkn61/72\r") << 0 << 7 << 6 << "%" << kPKNAccepted
-            << "rt3180 or pkn61/72" << true;
-        QTest::newRow("family after a current line resets it")
-            << true << QByteArray("current: 20\rPKN61/72 ready\r") << 0 << 7 << 6 << "%"
-            << kPKNAccepted << "PKN61/72 ready" << true;
-        QTest::newRow("acknowledgement") << false << QByteArray("R:4 ACCEPTED\r") << 0 << 3 << 6
-                                         << "%" << kRT3180Accepted << "" << true;
-        QTest::newRow("unknown line") << true << QByteArray("hello drive\r") << 0 << 3 << 6 << "%"
-                                      << kUntouched << "" << false;
-        QTest::newRow("empty line")
-            << true << QByteArray("\r") << 0 << 3 << 6 << "%" << kUntouched << "" << false;
-        QTest::newRow("no carriage return yet") << true << QByteArray("resolution: 5000") << 0 << 3
-                                                << 6 << "%" << kUntouched << "" << false;
+        // Every row starts from the lists at 0 3 6 with "%", RT3180's text held.
+        auto row = [](const char* name, bool recall, const char* bytes, const char* lists,
+                      const QString& status, const char* reply, bool answered) {
+            QTest::newRow(name) << recall << QByteArray(bytes) << QString(lists) << status
+                                << QString(reply) << answered;
+        };
+        row("upper case", true, "RESOLUTION: 1000\r", "1 3 6 %", kRT, "", true);
+        row("line feed before", true, "\nresolution: 2000\r", "2 3 6 %", kRT, "", true);
+        row("current 100", true, "current: 100\r", "0 9 6 %", kRT, "", true);
+        row("current 10", true, "current: 10\r", "0 0 6 %", kRT, "", true);
+        row("current 90", true, "current: 90\r", "0 8 6 %", kRT, "", true);
+        row("idle 5 answers, selects nothing", true, "idle current: 5\r", "0 3 6 %", kRT, "", true);
+        row("idle 0", true, "idle current: 0\r", "0 3 0 %", kRT, "", true);
+        row("idle 30", true, "idle current: 30\r", "0 3 3 %", kRT, "", true);
+        row("three in a row", true, "resolution: 5000\rcurrent: 60\ridle current: 70\r", "3 5 7 %",
+            kRT, "", true);
+        row("settings after Apply", false, "resolution: 400\rcurrent: 100\ridle current: 10\r",
+            "0 3 6 %", kUntouched, "", false);
+        row("RT3180 family", false, " \tRT3180 SPI Interface V1\n\r", "0 7 6 A", kRT,
+            "RT3180 SPI Interface V1", true);
+        row("both families", false, "rt3180 or pkn61/72\r", "0 7 6 %", kPKN, "rt3180 or pkn61/72",
+            true);
+        row("family after current", true, "current: 20\rPKN61/72 ready\r", "0 7 6 %", kPKN,
+            "PKN61/72 ready", true);
+        row("acknowledgement", false, "R:4 ACCEPTED\r", "0 3 6 %", kRT, "", true);
+        row("unknown line", true, "hello drive\r", "0 3 6 %", kUntouched, "", false);
+        row("empty line", true, "\r", "0 3 6 %", kUntouched, "", false);
+        row("no carriage return yet", true, "resolution: 5000", "0 3 6 %", kUntouched, "", false);
     }
     void linesSelectShowAndAnswer()
     {
         QFETCH(bool, recall);
         QFETCH(QByteArray, bytes);
-        QFETCH(int, resolution);
-        QFETCH(int, current);
-        QFETCH(int, idle);
-        QFETCH(QString, unit);
+        QFETCH(QString, lists);
         QFETCH(QString, status);
         QFETCH(QString, reply);
         QFETCH(bool, answered);
-
         m_pDlg->m_cbResolution->setCurrentIndex(0);
         m_pDlg->m_cbCurrent->setCurrentIndex(3);
         m_pDlg->m_cbIdle->setCurrentIndex(6);
-        Status()->setText(kUntouched);
+        m_pDlg->SetDlgItemText(IDC_STATUS, kUntouched);
         m_pDlg->m_bRecallPending = recall;
         m_pDlg->SetReplyTimer(3500);
 
         Feed(bytes);
 
-        QCOMPARE(m_pDlg->m_cbResolution->currentIndex(), resolution);
-        QCOMPARE(m_pDlg->m_cbCurrent->currentIndex(), current);
-        QCOMPARE(m_pDlg->m_cbIdle->currentIndex(), idle);
-        QCOMPARE(static_cast<QLabel*>(m_pDlg->GetDlgItem(IDC_CURRENT_UNIT))->text(), unit);
-        QCOMPARE(Status()->text(), status);
-        QCOMPARE(Reply()->text(), reply);
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                     .arg(m_pDlg->m_cbResolution->currentIndex())
+                     .arg(m_pDlg->m_cbCurrent->currentIndex())
+                     .arg(m_pDlg->m_cbIdle->currentIndex())
+                     .arg(Text(IDC_CURRENT_UNIT)),
+                 lists);
+        QCOMPARE(Text(IDC_STATUS), status);
+        QCOMPARE(Text(IDC_REPLY), reply);
         QCOMPARE(!m_pDlg->IsReplyTimerPending(), answered);
         QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
     }
@@ -129,20 +106,18 @@ private slots:
     void acceptedTextFollowsTheLatestFamily()
     {
         Feed("PKN61/72\r");
-        Status()->clear();
+        m_pDlg->SetDlgItemText(IDC_STATUS, QString());
         Feed("I:8 accepted\r");
-        QCOMPARE(Status()->text(), kPKNAccepted);
-        // The acknowledgement shows the text held before the family token
-        // in the same line is acted on.
+        QCOMPARE(Text(IDC_STATUS), kPKN);
         Feed("accepted by RT3180\r");
-        QCOMPARE(Status()->text(), kRT3180Accepted);
-        QCOMPARE(m_pDlg->m_strAcceptedText, kRT3180Accepted);
+        QCOMPARE(Text(IDC_STATUS), kRT);
+        QCOMPARE(m_pDlg->m_strAcceptedText, kRT);
     }
 
     void bytesOutsideAsciiStayInTheLine()
     {
         Feed(QByteArray("RT3180 \xB0", 8) + QByteArray(1, '\0') + "x\r");
-        QCOMPARE(Reply()->text(), QString::fromLatin1("RT3180 \xB0", 8) + QChar(0) + "x");
+        QCOMPARE(Text(IDC_REPLY), QString::fromLatin1("RT3180 \xB0", 8) + QChar(0) + "x");
         QVERIFY(m_pDlg->m_strRxLine.isEmpty());
     }
 
@@ -152,8 +127,7 @@ private:
         for (char ch : bytes)
             m_pDlg->OnReceiveByte(0, static_cast<unsigned char>(ch));
     }
-    QLineEdit* Status() { return static_cast<QLineEdit*>(m_pDlg->GetDlgItem(IDC_STATUS)); }
-    QLineEdit* Reply() { return static_cast<QLineEdit*>(m_pDlg->GetDlgItem(IDC_REPLY)); }
+    QString Text(int nID) const { return DlgItemText(*m_pDlg, nID); }
 
     std::unique_ptr<CTempConfigHome> m_pHome;
     SleepHook m_previousSleep;

@@ -1,5 +1,12 @@
 #include "TestSupport.h"
 
+#include "app/RT3180Dlg.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
 CTempConfigHome::CTempConfigHome()
     : m_oldValue(qgetenv("XDG_CONFIG_HOME")),
       m_bHadValue(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
@@ -34,4 +41,21 @@ QStringList CMessageBoxRecorder::Texts() const
     for (const CMessageBoxCall& call : m_calls)
         texts.append(call.strText);
     return texts;
+}
+
+QString DlgItemText(const CRT3180Dlg& dlg, int nID)
+{
+    QWidget* pControl = dlg.GetDlgItem(nID);
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
+        return pEdit->text();
+    if (auto* pLabel = qobject_cast<QLabel*>(pControl))
+        return pLabel->text();
+    if (auto* pGroup = qobject_cast<QGroupBox*>(pControl))
+        return pGroup->title();
+    return static_cast<QAbstractButton*>(pControl)->text();
+}
+
+void ClickDlgItem(const CRT3180Dlg& dlg, int nID)
+{
+    static_cast<QAbstractButton*>(dlg.GetDlgItem(nID))->click();
 }

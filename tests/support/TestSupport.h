@@ -32,3 +32,9 @@ private:
     QList<CMessageBoxCall> m_calls;
     MessageBoxHook m_previous;
 };
+
+class CRT3180Dlg;
+// The text of a control of the dialog (edit line or button caption), and a
+// click on a push button, as a user would see and do them.
+QString DlgItemText(const CRT3180Dlg& dlg, int nID);
+void ClickDlgItem(const CRT3180Dlg& dlg, int nID);
