@@ -122,6 +122,8 @@ void CRT3180Dlg::ConnectMessageMap()
     onCommand(ID_RECALL, &CRT3180Dlg::OnRecall);
     onClicked(IDC_APPLY, &CRT3180Dlg::OnApply);
     onClicked(IDC_TEST, &CRT3180Dlg::OnTest);
+    // A coarse timer may fire up to 5 % early; the drive is owed its full time.
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &CRT3180Dlg::OnTimer);
     // Received bytes arrive as events; see event().
 }
