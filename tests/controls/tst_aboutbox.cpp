@@ -1,163 +1,87 @@
 // The About box from the Help menu, and its link: how it is painted, where
 // it reacts to the pointer and what a click opens.
 
-#include "app/DialogTemplate.h"
 #include "app/RT3180Dlg.h"
 #include "app/Resource.h"
 #include "controls/AboutDlg.h"
 #include "controls/LinkLabel.h"
-#include "platform/DialogUnits.h"
-#include "platform/MessageBox.h"
 
-#include <QAction>
 #include <QDesktopServices>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
-class CUrlRecorder : public QObject
+// Returns the cursor shape the widget shows afterwards.
+static Qt::CursorShape Send(QWidget* pWidget, QEvent::Type type, QPoint pt, Qt::MouseButton b = {})
 {
-    Q_OBJECT
-
-public:
-    CUrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open"); }
-    ~CUrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    QList<QUrl> m_opened;
-
-public slots:
-    void Open(const QUrl& url) { m_opened.append(url); }
-};
-
-namespace
-{
-
-void SendMouse(QWidget* pWidget, QEvent::Type type, QPoint pt,
-               Qt::MouseButton button = Qt::NoButton)
-{
-    QMouseEvent event(type, pt, pWidget->mapToGlobal(pt), button,
-                      type == QEvent::MouseMove ? Qt::NoButton : button, Qt::NoModifier);
+    QMouseEvent event(type, pt, pWidget->mapToGlobal(pt), b, b, Qt::NoModifier);
     QCoreApplication::sendEvent(pWidget, &event);
+    return pWidget->cursor().shape();
 }
-
-void SendLeave(QWidget* pWidget)
-{
-    QEvent event(QEvent::Leave);
-    QCoreApplication::sendEvent(pWidget, &event);
-}
-
-// Size of the link text in the underlined dialog font.
-QSize TextSize()
-{
-    QFont font = DialogFont();
-    font.setUnderline(true);
-    const QFontMetrics fm(font);
-    return QSize(fm.horizontalAdvance(QString::fromLatin1(kMakerURL)), fm.height());
-}
-
-} // namespace
 
 class TestAboutBox : public QObject
 {
     Q_OBJECT
+    QList<QUrl> m_opened;
 
 private slots:
+    // Stands in for the desktop's handler of https addresses; having an
+    // argument, it is not run as a test.
+    void Open(const QUrl& url) { m_opened.append(url); }
     void helpOpensAboutBoxModally();
-    void linkPaintedBlueUnderlined();
-    void clickOpensOnlyOverText();
-    void cursorFollowsPointer();
+    void link();
 };
 
-// Help opens the box modally; OK, its default button, closes it.
+// Help opens the box modally with its texts; Return presses OK, which closes it.
 void TestAboutBox::helpOpensAboutBoxModally()
 {
     CRT3180Dlg dlg;
     dlg.Create();
-    dlg.show();
     QStringList seen;
     QTimer::singleShot(0, &dlg, [&seen] {
-        auto* pAbout = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
-        if (!pAbout)
-            return;
-        auto* pOK = static_cast<QPushButton*>(pAbout->GetDlgItem(IDOK));
-        seen << pAbout->windowTitle() << pOK->text() << QString::number(pOK->isDefault())
-             << pAbout->m_link->text() << pAbout->m_link->GetURL();
-        for (QLabel* pLabel : pAbout->findChildren<QLabel*>()) {
-            if (!pLabel->pixmap().isNull())
-                seen << QString::number(pLabel->pixmap().width());
-            else if (pLabel != pAbout->m_link)
+        if (QWidget* pAbout = QApplication::activeModalWidget()) {
+            seen << pAbout->windowTitle() << pAbout->findChild<QPushButton*>()->text();
+            for (QLabel* pLabel : pAbout->findChildren<QLabel*>())
                 seen << pLabel->text();
+            QTest::keyClick(pAbout, Qt::Key_Return);
         }
-        seen << QString::number(pAbout->size() ==
-                                CDialogUnits(DialogFont()).MapDialogSize(QSize(230, 61)));
-        pOK->click();
     });
     dlg.GetMenuItem(ID_HELP)->trigger();
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    const QString strURL = QString::fromLatin1(kMakerURL);
-    QVERIFY(strURL.startsWith(QStringLiteral("https://www.example.com/")));
-    QCOMPARE(seen, QStringList({"About RT3180", "OK", "1", strURL, strURL, "32",
-                                "RT3180 Version 1.0", "1"}));
+    QCOMPARE(seen, QStringList({"About RT3180", "OK", "", "RT3180 Version 1.0", kMakerURL}));
 }
 
-// Pure blue, in the text's box from the origin, with an underline across it.
-void TestAboutBox::linkPaintedBlueUnderlined()
+// The link is pure blue in the dialog's font and underlined across the text.
+// Only a left click inside the measured text opens the address. The cursor
+// does not change on the first move of a stay, then is the help cursor over
+// the text and the arrow beside it and after leaving.
+void TestAboutBox::link()
 {
     CAboutDlg about;
     const QImage image = about.m_link->grab().toImage();
-    const QSize size = TextSize();
-    const QRgb background = about.palette().color(QPalette::Window).rgb();
-    QVERIFY(size.width() <= image.width() && size.height() <= image.height()); // not clipped
-    int nWidestBlueRow = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        int nBlue = 0;
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (x >= size.width() || y >= size.height())
-                QCOMPARE(c, background);
-            nBlue += c == qRgb(0, 0, 255);
-        }
-        nWidestBlueRow = qMax(nWidestBlueRow, nBlue);
-    }
-    QVERIFY2(nWidestBlueRow > size.width() * 9 / 10, qPrintable(QString::number(nWidestBlueRow)));
-}
+    const int nWidth = QFontMetrics(about.font()).horizontalAdvance(kMakerURL);
+    QList<int> blueInRow(image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            blueInRow[y] += image.pixel(x, y) == qRgb(0, 0, 255);
+    const int nWidest = *std::max_element(blueInRow.begin(), blueInRow.end());
+    QVERIFY(nWidest > nWidth * 9 / 10 && nWidest <= nWidth);
 
-void TestAboutBox::clickOpensOnlyOverText()
-{
-    CUrlRecorder recorder;
-    CAboutDlg about;
-    about.m_link->grab();
-    const QSize size = TextSize();
-    SendMouse(about.m_link, QEvent::MouseButtonPress, QPoint(size.width(), 1), Qt::LeftButton);
-    SendMouse(about.m_link, QEvent::MouseButtonPress, QPoint(0, size.height()), Qt::LeftButton);
-    SendMouse(about.m_link, QEvent::MouseButtonPress, QPoint(1, 1), Qt::RightButton);
-    QVERIFY(recorder.m_opened.isEmpty());
-    SendMouse(about.m_link, QEvent::MouseButtonPress, QPoint(size.width() - 1, size.height() - 1),
-              Qt::LeftButton);
-    QCOMPARE(recorder.m_opened, QList<QUrl>{QUrl(QString::fromLatin1(kMakerURL))});
-}
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open");
+    Send(about.m_link, QEvent::MouseButtonPress, QPoint(nWidth, 1), Qt::LeftButton);
+    Send(about.m_link, QEvent::MouseButtonPress, QPoint(1, 1), Qt::RightButton);
+    QVERIFY(m_opened.isEmpty());
+    Send(about.m_link, QEvent::MouseButtonPress, QPoint(nWidth - 1, 1), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(m_opened, QList<QUrl>{QUrl(kMakerURL)});
 
-// Nothing on the first move of a stay, then the help cursor over the text
-// and the arrow beside it and after leaving.
-void TestAboutBox::cursorFollowsPointer()
-{
-    CAboutDlg about;
-    CLinkLabel* pLink = about.m_link;
-    pLink->grab();
-    const QPoint ptText(2, 2), ptBeside(TextSize().width() + 2, 2);
-    auto shape = [pLink] { return pLink->cursor().shape(); };
+    QEvent leave(QEvent::Leave);
     for (int nStay = 0; nStay < 2; ++nStay) {
-        SendMouse(pLink, QEvent::MouseMove, ptText);
-        QCOMPARE(shape(), Qt::ArrowCursor);
-        SendMouse(pLink, QEvent::MouseMove, ptText);
-        QCOMPARE(shape(), Qt::WhatsThisCursor);
-        SendMouse(pLink, QEvent::MouseMove, ptBeside);
-        QCOMPARE(shape(), Qt::ArrowCursor);
-        SendMouse(pLink, QEvent::MouseMove, ptText);
-        QCOMPARE(shape(), Qt::WhatsThisCursor);
-        SendLeave(pLink);
-        QCOMPARE(shape(), Qt::ArrowCursor);
+        QCOMPARE(Send(about.m_link, QEvent::MouseMove, QPoint(2, 2)), Qt::ArrowCursor);
+        QCOMPARE(Send(about.m_link, QEvent::MouseMove, QPoint(2, 2)), Qt::WhatsThisCursor);
+        QCOMPARE(Send(about.m_link, QEvent::MouseMove, QPoint(nWidth + 2, 2)), Qt::ArrowCursor);
+        QCOMPARE(Send(about.m_link, QEvent::MouseMove, QPoint(2, 2)), Qt::WhatsThisCursor);
+        QCoreApplication::sendEvent(about.m_link, &leave);
+        QCOMPARE(about.m_link->cursor().shape(), Qt::ArrowCursor);
     }
 }
 
