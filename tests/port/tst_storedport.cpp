@@ -5,70 +5,48 @@
 #include "app/RT3180Dlg.h"
 #include "app/Resource.h"
 
-#include <QAction>
-#include <QLineEdit>
 #include <QProcess>
 #include <QSettings>
 #include <QtTest>
-#include <memory>
 
 namespace
 {
 
-struct CStore : CTempConfigHome {
-    QString File() const { return Path() + QStringLiteral("/KOLV/RT318.conf"); }
-    void Write(const QByteArray& bytes) const
-    {
-        QDir().mkpath(Path() + QStringLiteral("/KOLV"));
-        QFile file(File());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
-    QByteArray Bytes() const
-    {
-        QFile file(File());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-    }
-    // What Qt's own settings reader finds there.
-    QString Port() const
-    {
-        return QSettings(File(), QSettings::IniFormat).value(QStringLiteral("Port")).toString();
-    }
-};
-
-std::unique_ptr<CRT3180Dlg> StartDialog()
+QString StoreFile()
 {
-    auto pDlg = std::make_unique<CRT3180Dlg>();
-    pDlg->Create();
-    return pDlg;
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/KOLV/RT318.conf");
 }
 
-QStringList Checked(const CRT3180Dlg& dlg)
+// Written by another process, as another run of the program would.
+void WriteStore(const QString& strText)
 {
-    QStringList checked;
-    for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID) {
-        if (dlg.GetMenuItem(nID)->isChecked())
-            checked.append(dlg.GetMenuItem(nID)->text());
-    }
-    return checked;
+    const char* pszScript = "mkdir -p \"${0%/*}\" && printf %s \"$1\" > \"$0\"";
+    QCOMPARE(QProcess::execute("sh", {"-c", pszScript, StoreFile(), strText}), 0);
 }
 
-QString Status(const CRT3180Dlg& dlg)
+// The store's bytes, or what stands in its place.
+QByteArray StoreBytes()
 {
-    return static_cast<QLineEdit*>(dlg.GetDlgItem(IDC_STATUS))->text();
+    QFile file(StoreFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return QFileInfo(StoreFile()).isDir() ? "<folder>" : "<none>";
+    return file.readAll();
 }
 
-QString StartupStatus(const QString& strPort)
+// What Qt's own settings reader finds there.
+QString StoredPort()
 {
-    return QLatin1String(kStatusNotConnectedStartup) + strPort;
+    return QSettings(StoreFile(), QSettings::IniFormat).value(QStringLiteral("Port")).toString();
 }
 
-QString ChoiceStatus(const QString& strPort)
+// The checked Port items, then the status line.
+QString Shown(const CRT3180Dlg& dlg)
 {
-    return QLatin1String(kStatusNotConnected) + strPort;
+    QString strShown;
+    for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID)
+        strShown += dlg.GetMenuItem(nID)->isChecked() ? dlg.GetMenuItem(nID)->text() + ' ' : "";
+    return strShown + "| " + dlg.GetDlgItem(IDC_STATUS)->property("text").toString();
 }
-
-const QString kCom1 = QStringLiteral("COM1"), kCom2 = QStringLiteral("COM2"),
-              kCom3 = QStringLiteral("COM3"), kCom4 = QStringLiteral("COM4");
 
 } // namespace
 
@@ -77,143 +55,60 @@ class TestStoredPort : public QObject
     Q_OBJECT
 
 private slots:
-    void firstRunChecksCom1();
-    void storeWithoutUsableValue_data();
-    void storeWithoutUsableValue();
-    void portStoredElsewhere();
-    void choosingPorts();
-    void storedTextComesBack_data();
-    void storedTextComesBack();
+    void startChooseConnect_data();
+    void startChooseConnect();
 };
 
-void TestStoredPort::firstRunChecksCom1()
+void TestStoredPort::startChooseConnect_data()
 {
-    CStore store;
-    auto pDlg = StartDialog();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom1});
-    QCOMPARE(Status(*pDlg), StartupStatus(kCom1));
-    QVERIFY(!QFile::exists(store.File()));
-
-    // While connected a choice changes nothing at all.
-    pDlg->m_bConnected = true;
-    for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID)
-        pDlg->GetMenuItem(nID)->trigger();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom1});
-    QCOMPARE(pDlg->m_strComPort, kCom1);
-    QCOMPARE(Status(*pDlg), StartupStatus(kCom1));
-    QVERIFY(!QFile::exists(store.File()));
+    QTest::addColumn<QString>("strContent"); // "<folder>": a folder in its place
+    QTest::addColumn<bool>("bUsable");       // a choice is stored into it
+    QTest::addColumn<QString>("strShown");   // at start-up: checked items | port in the status
+    QTest::newRow("first run") << "" << true << "COM1 | COM1";
+    QTest::newRow("COM4") << "[General]\nPort=COM4\n" << true << "COM4 | COM4";
+    QTest::newRow("COM12") << "[General]\nPort=COM12\n" << true << "| COM12";
+    QTest::newRow("no Port") << "[General]\nOther=1\n" << true << "| COM2:";
+    QTest::newRow("empty Port") << "; note\n[General]\nPort=\n[Other]\nA=1\n" << true << "| COM2:";
+    QTest::newRow("no entry form") << "[General]\nPort COM3\n" << false << "| COM2:";
+    QTest::newRow("open quote") << "[General]\nPort=\"COM3\n" << false << "| COM2:";
+    QTest::newRow("not a file") << "<folder>" << false << "| COM2:";
 }
 
-void TestStoredPort::storeWithoutUsableValue_data()
+void TestStoredPort::startChooseConnect()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("bUsable"); // a later choice is written into it
-    QTest::newRow("no Port") << QByteArray("[General]\nOther=kept\n") << true;
-    QTest::newRow("empty Port") << QByteArray("; note\n[General]\nPort=\n[Other]\nA=1\n") << true;
-    QTest::newRow("empty file") << QByteArray() << true;
-    QTest::newRow("binary") << QByteArray("\x7f\0\xff\xfe[General]\nPort=COM3\n", 19) << false;
-    QTest::newRow("no entry form") << QByteArray("[General]\nPort COM3\n") << false;
-    QTest::newRow("open quote") << QByteArray("[General]\nPort=\"COM3\n") << false;
-    QTest::newRow("not a file") << QByteArray() << false;
-}
-
-void TestStoredPort::storeWithoutUsableValue()
-{
-    QFETCH(QByteArray, content);
+    QFETCH(QString, strContent);
     QFETCH(bool, bUsable);
-    CStore store;
-    const bool bDirectory = QByteArray(QTest::currentDataTag()) == "not a file";
-    if (bDirectory)
-        QVERIFY(QDir().mkpath(store.File()));
-    else
-        store.Write(content);
+    QFETCH(QString, strShown);
+    CTempConfigHome home;
+    if (strContent == "<folder>")
+        QVERIFY(QDir().mkpath(StoreFile()));
+    else if (!strContent.isEmpty())
+        WriteStore(strContent);
+    CRT3180Dlg dlg;
+    dlg.Create();
+    QCOMPARE(Shown(dlg), strShown.replace("| ", QString("| ") + kStatusNotConnectedStartup));
 
-    auto pDlg = StartDialog();
-    QCOMPARE(pDlg->m_strComPort, QStringLiteral("COM2:"));
-    QVERIFY(Checked(*pDlg).isEmpty());
-    QCOMPARE(Status(*pDlg), StartupStatus(QStringLiteral("COM2:")));
-
-    pDlg->GetMenuItem(ID_PORT_COM2)->trigger();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom2});
-    QCOMPARE(Status(*pDlg), ChoiceStatus(kCom2));
-    if (bUsable) {
-        QCOMPARE(store.Port(), kCom2);
-        for (const QByteArray& line : content.split('\n'))
-            QVERIFY2(line.startsWith("Port=") || store.Bytes().contains(line), line);
-    } else {
-        // Never made worse.
-        QCOMPARE(QFileInfo(store.File()).isDir(), bDirectory);
-        QCOMPARE(bDirectory ? content : store.Bytes(), content);
+    dlg.GetMenuItem(ID_PORT_COM3)->trigger();
+    QCOMPARE(Shown(dlg), "COM3 | RT3180 SPI Interface not connected to: COM3");
+    if (!bUsable) {
+        QCOMPARE(StoreBytes(), strContent.toUtf8()); // never made worse
+        return;
     }
-}
+    QCOMPARE(StoredPort(), "COM3");
 
-void TestStoredPort::portStoredElsewhere()
-{
-    CStore store;
-    QDir().mkpath(store.Path() + QStringLiteral("/KOLV"));
-    auto storeElsewhere = [&store](const char* pszPort) {
-        const QString strScript = QStringLiteral("printf '[General]\\nPort=%1\\n' > '%2'")
-                                      .arg(QLatin1String(pszPort), store.File());
-        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), strScript}), 0);
-    };
-    storeElsewhere("COM3");
-    auto pDlg = StartDialog();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom3});
-    QCOMPARE(Status(*pDlg), StartupStatus(kCom3));
-
-    // Connect reads the store again before it opens the port.
-    storeElsewhere("COM12");
-    QVERIFY(pDlg->ReadStoredPort());
-    QCOMPARE(pDlg->m_strComPort, QStringLiteral("COM12"));
-    QCOMPARE(Checked(*StartDialog()), QStringList());
-}
-
-void TestStoredPort::choosingPorts()
-{
-    CStore store;
-    auto pDlg = StartDialog();
-    QAction* pCom3 = pDlg->GetMenuItem(ID_PORT_COM3);
-    pCom3->trigger();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom3});
-    QCOMPARE(pDlg->m_strComPort, kCom3);
-    QCOMPARE(store.Port(), kCom3);
-    QCOMPARE(Status(*pDlg), ChoiceStatus(kCom3));
-
+    // Connect uses the port stored meanwhile; there is no such port here.
+    CMessageBoxRecorder boxes;
+    WriteStore("[General]\nPort=COM12\n");
+    dlg.OnConnect();
+    QCOMPARE(Shown(dlg), "COM3 | RT3180 SPI Interface not connected to: COM12");
     // The checked item chosen again loses its mark, and is still stored.
-    store.Write("[General]\nPort=COM1\n");
-    pDlg->GetDlgItem(IDC_STATUS)->setProperty("text", QString());
-    pCom3->trigger();
-    QVERIFY(Checked(*pDlg).isEmpty());
-    QCOMPARE(store.Port(), kCom3);
-    QCOMPARE(Status(*pDlg), ChoiceStatus(kCom3));
-
-    pCom3->trigger();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom3});
-    pDlg->GetMenuItem(ID_PORT_COM4)->trigger();
-    QCOMPARE(Checked(*pDlg), QStringList{kCom4});
-    QCOMPARE(store.Port(), kCom4);
-}
-
-void TestStoredPort::storedTextComesBack_data()
-{
-    QTest::addColumn<QString>("strPort");
-    QTest::newRow("no value yet") << QStringLiteral("COM2:");
-    QTest::newRow("device path") << QStringLiteral("/dev/ttyUSB0");
-    QTest::newRow("odd text") << QStringLiteral(" a \"port\", \\2 ");
-}
-
-// Connect stores whatever port it opened; later starts read it as it was.
-void TestStoredPort::storedTextComesBack()
-{
-    QFETCH(QString, strPort);
-    CStore store;
-    auto pDlg = StartDialog();
-    pDlg->m_strComPort = strPort;
-    pDlg->StorePort();
-    QCOMPARE(store.Port(), strPort);
-    pDlg = StartDialog();
-    QCOMPARE(pDlg->m_strComPort, strPort);
-    QVERIFY(Checked(*pDlg).isEmpty());
+    dlg.GetMenuItem(ID_PORT_COM3)->trigger();
+    QCOMPARE(Shown(dlg), "| RT3180 SPI Interface not connected to: COM3");
+    QCOMPARE(StoredPort(), "COM3");
+    // While connected a choice changes nothing at all.
+    dlg.m_bConnected = true;
+    dlg.GetMenuItem(ID_PORT_COM1)->trigger();
+    QCOMPARE(Shown(dlg), "| RT3180 SPI Interface not connected to: COM3");
 }
 
 QTEST_MAIN(TestStoredPort)
