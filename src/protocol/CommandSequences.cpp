@@ -118,6 +118,9 @@ void CRT3180Dlg::OnTest()
 
 void CRT3180Dlg::SetReplyTimer(int nMilliseconds)
 {
+    // A coarse timer may fire up to 5 % early: 175 ms before the drive's
+    // 3500 ms are up.
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
     m_replyTimer.start(nMilliseconds);
 }
 
