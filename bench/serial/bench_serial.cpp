@@ -2,14 +2,12 @@
 // the peer to its event on the GUI thread, how often an idle reader wakes,
 // and how fast a burst gets through. Prints a Markdown table.
 
+#include "BenchSupport.h"
 #include "SerialPeer.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QSysInfo>
-#include <QThread>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -68,13 +66,6 @@ template <typename Peer> void RunWithEventLoop(QApplication& app, Peer peer)
     thread.join();
 }
 
-double Percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const auto nIndex = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[nIndex];
-}
-
 // How often a thread of this process has been scheduled in (its wake-ups).
 qint64 ThreadWakeups(int nTid)
 {
@@ -95,18 +86,6 @@ double WakeupsPerSecond(int nTid)
     const qint64 nBefore = ThreadWakeups(nTid);
     std::this_thread::sleep_for(std::chrono::seconds(kIdleSeconds));
     return static_cast<double>(ThreadWakeups(nTid) - nBefore) / kIdleSeconds;
-}
-
-QString CpuModel()
-{
-    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
-    if (cpuinfo.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : cpuinfo.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QStringLiteral("unknown CPU");
 }
 
 void Row(const char* pMeasure, const QString& strValue)
@@ -169,9 +148,7 @@ int main(int argc, char** argv)
         std::chrono::duration<double>(owner.m_handledAt.back() - burstStart).count();
     port.Close();
 
-    std::printf("Serial link on a pseudo-terminal; %s, %d cores, Linux %s, Qt %s\n\n",
-                qPrintable(CpuModel()), QThread::idealThreadCount(),
-                qPrintable(QSysInfo::kernelVersion()), qVersion());
+    std::printf("Serial link on a pseudo-terminal; %s\n\n", qPrintable(MachineText()));
     std::printf("| Measure | Value |\n|---|---|\n");
     Row("Latency, peer write to event handled on the GUI thread, median (1000 bytes)",
         QStringLiteral("%1 ms").arg(Percentile(latencies, 0.5), 0, 'f', 3));
