@@ -25,5 +25,13 @@ void Sleep(unsigned nMilliseconds)
         Hook()(nMilliseconds);
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(nMilliseconds));
+    // A sleeping thread wakes late by the kernel's timer slack and its own
+    // wake-up, a tenth of a millisecond or more each time; the drive's pacing
+    // and the 1 ms pulse per received byte add that up. Sleep most of the way
+    // and wait out the rest.
+    using namespace std::chrono;
+    const auto tpDeadline = steady_clock::now() + milliseconds(nMilliseconds);
+    std::this_thread::sleep_until(tpDeadline - microseconds(200));
+    while (steady_clock::now() < tpDeadline) {
+    }
 }
