@@ -117,6 +117,7 @@ private:
     void CheckStoredPortItem();
     void OnPortCom(int nPort);
     void Disconnect();
+    void ShowDisconnected(const QString& strStatus);
     void SendCommand(const QByteArray& command, unsigned nLeadIn, int nReplyTimeout,
                      unsigned nTrailing);
     void SendRecallCommands();

@@ -53,20 +53,20 @@ void CRT3180Dlg::OnConnect()
         SendRecallCommands();
         return;
     }
-    SetDlgItemTextNow(IDC_STATUS, QString::fromLatin1(kStatusNotConnected) + m_strComPort);
-    SetDlgItemTextNow(IDC_REPLY, QString());
-    SetDlgItemText(IDC_CONNECT, QString::fromLatin1(kTextConnect));
-    EnableDlgItem(IDC_APPLY, false);
-    EnableDlgItem(IDC_TEST, false);
-    m_bConnected = false;
-    ShowSettings(false);
+    ShowDisconnected(QString::fromLatin1(kStatusNotConnected) + m_strComPort);
 }
 
 void CRT3180Dlg::Disconnect()
 {
     KillReplyTimer();
     m_serial.Close();
-    SetDlgItemTextNow(IDC_STATUS, QString());
+    ShowDisconnected(QString());
+}
+
+// Nothing is connected: the status line says why, nothing can be sent.
+void CRT3180Dlg::ShowDisconnected(const QString& strStatus)
+{
+    SetDlgItemTextNow(IDC_STATUS, strStatus);
     SetDlgItemTextNow(IDC_REPLY, QString());
     SetDlgItemText(IDC_CONNECT, QString::fromLatin1(kTextConnect));
     EnableDlgItem(IDC_APPLY, false);
