@@ -7,24 +7,21 @@
 #include "platform/RegisteredMessage.h"
 #include "serial/SerialPort.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QList>
 #include <QObject>
-#include <QString>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 
 class CPtyPeer
 {
 public:
-    CPtyPeer()
+    CPtyPeer() : m_nMaster(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC))
     {
-        m_nMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         char name[128] = {};
         if (m_nMaster >= 0 && grantpt(m_nMaster) == 0 && unlockpt(m_nMaster) == 0 &&
             ptsname_r(m_nMaster, name, sizeof name) == 0)
@@ -33,8 +30,7 @@ public:
     ~CPtyPeer()
     {
         Hangup();
-        if (m_nOwnSlave >= 0)
-            close(m_nOwnSlave);
+        close(m_nOwnSlave);
     }
     CPtyPeer(const CPtyPeer&) = delete;
     CPtyPeer& operator=(const CPtyPeer&) = delete;
@@ -43,21 +39,19 @@ public:
     QString Path() const { return m_strPath; }
     bool IsValid() const { return m_nMaster >= 0 && !m_strPath.isEmpty(); }
 
-    // A descriptor of our own on the program's side of the terminal, to read
-    // back its settings or stall its output. Taken before the program opens.
+    // Our own descriptor on the program's side of the terminal, to read back
+    // its settings or stall its output. Taken before the program opens.
     int OwnSlave()
     {
         if (m_nOwnSlave < 0)
-            m_nOwnSlave =
-                open(QFile::encodeName(m_strPath).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            m_nOwnSlave = open(QFile::encodeName(m_strPath), O_RDWR | O_NOCTTY | O_CLOEXEC);
         return m_nOwnSlave;
     }
 
     // Writes every byte (blocking while the terminal's buffers are full).
     bool Send(const QByteArray& bytes)
     {
-        qsizetype nDone = 0;
-        while (nDone < bytes.size()) {
+        for (qsizetype nDone = 0; nDone < bytes.size();) {
             const ssize_t n = write(m_nMaster, bytes.constData() + nDone, bytes.size() - nDone);
             if (n < 0 && errno == EINTR)
                 continue;
@@ -73,11 +67,9 @@ public:
     QByteArray Receive(qsizetype nCount, int nWaitMs)
     {
         QByteArray bytes;
-        while (bytes.size() < nCount) {
-            pollfd fd{m_nMaster, POLLIN, 0};
-            if (poll(&fd, 1, nWaitMs) <= 0 || !(fd.revents & POLLIN))
-                break;
-            char chunk[256];
+        char chunk[256];
+        pollfd fd{m_nMaster, POLLIN, 0};
+        while (bytes.size() < nCount && poll(&fd, 1, nWaitMs) > 0 && (fd.revents & POLLIN)) {
             const ssize_t n = read(m_nMaster, chunk, sizeof chunk);
             if (n <= 0)
                 break;
@@ -87,12 +79,7 @@ public:
     }
 
     // The other end goes away, as when an adapter is pulled.
-    void Hangup()
-    {
-        if (m_nMaster >= 0)
-            close(m_nMaster);
-        m_nMaster = -1;
-    }
+    void Hangup() { close(std::exchange(m_nMaster, -1)); }
 
 private:
     int m_nMaster = -1;
@@ -100,19 +87,14 @@ private:
     QString m_strPath;
 };
 
-// Collects the bytes the reader posts, as the dialog receives them.
-class CByteCollector : public QObject
+// A port of the program that collects the bytes its reader posts, as the
+// dialog receives them. Bases go in reverse order: the port, and with it the
+// reader, ends before the object it posts to.
+class CCollectingPort : public QObject, public CSerialPort
 {
 public:
+    CCollectingPort() { m_pOwner = this; }
     QList<unsigned> m_bytes;
-
-    QByteArray Bytes() const
-    {
-        QByteArray bytes;
-        for (unsigned nByte : m_bytes)
-            bytes.append(static_cast<char>(nByte));
-        return bytes;
-    }
 
 protected:
     bool event(QEvent* pEvent) override
@@ -124,45 +106,19 @@ protected:
     }
 };
 
-// A port of the program whose bytes are collected as the dialog gets them.
-class CCollectingPort : public CSerialPort
-{
-public:
-    CCollectingPort() { m_pOwner = &m_owner; }
-    // The reader posts to m_owner: it ends before m_owner goes.
-    ~CCollectingPort() { Close(); }
-
-    CByteCollector m_owner;
-};
-
-// The reader threads of this process that are still alive, by the name the
-// reader gives itself.
+// The reader threads of this process still alive, by the name the reader
+// gives itself. A stat line reads "tid (name) state ...": Z and X are threads
+// that have ended but are not yet reaped.
 inline QList<int> ReaderThreads()
 {
     QList<int> tids;
-    const QString strTasks = QStringLiteral("/proc/self/task");
-    for (const QString& strTid : QDir(strTasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(strTasks + QLatin1Char('/') + strTid + QStringLiteral("/comm"));
-        QFile stat(strTasks + QLatin1Char('/') + strTid + QStringLiteral("/stat"));
-        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "rt3180-reader" ||
-            !stat.open(QIODevice::ReadOnly))
-            continue;
-        // The state follows the parenthesised name: Z and X are threads that
-        // have ended but not yet been reaped.
-        const QByteArray line = stat.readAll();
-        const qsizetype nState = line.lastIndexOf(')') + 2;
-        const char chState = nState < line.size() ? line.at(nState) : 'X';
-        if (chState != 'Z' && chState != 'X')
-            tids.append(strTid.toInt());
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QFileInfo& task : tasks.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(task.filePath() + QStringLiteral("/stat"));
+        const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        if (line.contains("(rt3180-reader) ") &&
+            !QByteArray("ZX").contains(line.mid(line.lastIndexOf(')') + 2, 1)))
+            tids.append(task.fileName().toInt());
     }
     return tids;
-}
-
-// CPU time a thread of this process has used, in nanoseconds.
-inline qint64 ThreadCpuNs(int nTid)
-{
-    QFile schedstat(QStringLiteral("/proc/self/task/%1/schedstat").arg(nTid));
-    if (!schedstat.open(QIODevice::ReadOnly))
-        return -1;
-    return schedstat.readAll().split(' ').value(0).toLongLong();
 }
