@@ -32,8 +32,9 @@ int main(int argc, char** argv)
     ok = Save(dlg, out, "dialog-leds.png") && ok;
     dlg.m_ledTx->SetLedState(0);
 
+    // The settings as a connection shows them.
     dlg.ShowSettings(true);
-    ok = Save(dlg, out, "dialog-connected.png") && ok;
+    ok = Save(dlg, out, "dialog-settings.png") && ok;
 
     CAboutDlg about;
     ok = Save(about, out, "about.png") && ok;
