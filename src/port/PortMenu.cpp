@@ -5,7 +5,6 @@
 #include "app/Texts.h"
 
 #include <QAction>
-#include <QLineEdit>
 
 namespace
 {
