@@ -1,11 +1,12 @@
 #include "app/RT3180App.h"
 
+#include "Version.h"
 #include "app/RT3180Dlg.h"
 
 CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("RT3180"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QString::fromLatin1(kVersion));
     setDesktopFileName(QStringLiteral("rt3180"));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Version.h"
+
 #include <QDialog>
 #include <QHash>
 
@@ -7,7 +9,7 @@ class CLinkLabel;
 
 // Texts of the About box, exactly as shown.
 inline constexpr const char* kAboutTitle = "About RT3180";
-inline constexpr const char* kAboutVersion = "RT3180 Version 1.0";
+inline constexpr const char* kAboutVersion = "RT3180 Version " RT3180_VERSION_SHORT;
 inline constexpr const char* kAboutOK = "OK";
 // The maker's web site: the link's caption and the address it opens.
 inline constexpr const char* kMakerURL = "https://www.example.com/rt3180";
