@@ -3,6 +3,7 @@
 #include "app/RT3180Dlg.h"
 #include "controls/AboutDlg.h"
 #include "controls/LedIndicator.h"
+#include "ui/Resource.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,9 +29,10 @@ int main(int argc, char** argv)
     bool ok = Save(dlg, out, "dialog.png");
 
     // Sending: TX lit, RX unlit.
-    dlg.m_ledTx->SetLedState(1);
+    auto* pTx = static_cast<CLedIndicator*>(dlg.GetDlgItem(IDC_TX_LED));
+    pTx->SetLedState(1);
     ok = Save(dlg, out, "dialog-leds.png") && ok;
-    dlg.m_ledTx->SetLedState(0);
+    pTx->SetLedState(0);
 
     // The settings as a connection shows them.
     dlg.ShowSettings(true);

@@ -9,9 +9,9 @@
 #include "BenchSupport.h"
 #include "PortLink.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "app/Texts.h"
 #include "platform/MessageBox.h"
+#include "ui/Resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -138,7 +138,7 @@ public:
     {
         sim.ClearLog();
         Click(IDC_CONNECT);
-        if (!m_dlg.m_bConnected)
+        if (!m_dlg.Drive().IsConnected())
             return false;
         sim.WaitForEntries(EKind::Reply, nReplies, std::chrono::seconds(2));
         Settle();
@@ -148,7 +148,7 @@ public:
     // Lets the replies already on their way be handled.
     void Settle()
     {
-        PumpUntil([this] { return !m_dlg.IsReplyTimerPending(); }, 2000);
+        PumpUntil([this] { return !m_dlg.Drive().IsReplyTimerPending(); }, 2000);
         Pump(100);
     }
 
@@ -233,7 +233,7 @@ bool MeasureTimeout(CBench& bench, CAdapterSim& silent, std::vector<CSeries>& ro
 // return to the status line showing the accepted text.
 bool MeasureReplies(CBench& bench, CAdapterSim& sim, std::vector<CSeries>& rows)
 {
-    const QString strAccepted = bench.Dlg().m_strAcceptedText;
+    const QString strAccepted = bench.Dlg().Drive().AcceptedText();
     for (int nBytes : kReplyLengths) {
         CSeries row{std::to_string(nBytes) + " bytes",
                     kReplyLatencyBase + kReplyLatencyPerByte * nBytes,
@@ -323,9 +323,10 @@ int main(int argc, char** argv)
         return Fail("cannot connect");
     std::vector<CSeries> test{{"click → \"D:\" or \"P:\"", 100, {}},
                               {"command → handler returns", 1000, {}}};
-    if (!MeasureSequence(bench, sim, IDC_TEST,
-                         [&] { return std::vector<std::string>{dlg.m_bTestOn ? "D:" : "P:"}; },
-                         test, {}))
+    if (!MeasureSequence(
+            bench, sim, IDC_TEST,
+            [&] { return std::vector<std::string>{dlg.Drive().IsTestOn() ? "D:" : "P:"}; }, test,
+            {}))
         return Fail("Test did not send its command");
 
     std::vector<CSeries> apply{{"click → \"?:\"", 100, {}},

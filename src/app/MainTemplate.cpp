@@ -1,12 +1,12 @@
 // The window of the main dialog: its controls at their template rectangles,
 // in template order (which is the tab order), and its menu bar.
 
-#include "app/DialogTemplate.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "app/Texts.h"
 #include "controls/LedIndicator.h"
-#include "platform/DialogUnits.h"
+#include "ui/DialogTemplate.h"
+#include "ui/DialogUnits.h"
+#include "ui/Resource.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,12 +2,14 @@
 
 #include "Version.h"
 #include "app/RT3180Dlg.h"
+#include "ui/MessageBoxPresenter.h"
 
 CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("RT3180"));
     setApplicationVersion(QString::fromLatin1(kVersion));
     setDesktopFileName(QStringLiteral("rt3180"));
+    InstallMessageBoxPresenter();
 }
 
 bool CRT3180App::InitInstance()

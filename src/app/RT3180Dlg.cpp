@@ -2,9 +2,10 @@
 
 #include "app/RT3180Dlg.h"
 
-#include "app/Resource.h"
 #include "app/Texts.h"
+#include "controls/AboutDlg.h"
 #include "controls/LedIndicator.h"
+#include "ui/Resource.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -122,10 +123,7 @@ void CRT3180Dlg::ConnectMessageMap()
     onCommand(ID_RECALL, &CRT3180Dlg::OnRecall);
     onClicked(IDC_APPLY, &CRT3180Dlg::OnApply);
     onClicked(IDC_TEST, &CRT3180Dlg::OnTest);
-    // A coarse timer may fire up to 5 % early; the drive is owed its full time.
-    m_replyTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_replyTimer, &QTimer::timeout, this, &CRT3180Dlg::OnTimer);
-    // Received bytes arrive as events; see event().
+    ConnectDrive();
 }
 
 bool CRT3180Dlg::OnInitDialog()
@@ -133,7 +131,6 @@ bool CRT3180Dlg::OnInitDialog()
     // The window manager owns the window menu on X11 and Wayland, so there is
     // no system menu to add the About entry to.
     setWindowIcon(m_hIcon);
-    m_strAcceptedText = QString::fromLatin1(kAcceptedRT3180);
 
     m_ledTx->LoadLedBitmap(IDB_LED, 15);
     m_ledRx->LoadLedBitmap(IDB_LED, 15);
@@ -150,9 +147,6 @@ bool CRT3180Dlg::OnInitDialog()
     CheckStoredPortItem();
 
     SetDlgItemText(IDC_STATUS, QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
-    m_bConnected = false;
-
-    m_serial.m_pOwner = this;
 
     ShowSettings(false);
 
@@ -175,11 +169,16 @@ void CRT3180Dlg::ShowSettings(bool bShow)
         pBanner->setVisible(!bShow);
 }
 
+void CRT3180Dlg::OnHelpAbout()
+{
+    CAboutDlg dlg(this);
+    dlg.DoModal();
+}
+
 // The one closing path: every way of ending the dialog comes here.
 void CRT3180Dlg::OnCancel()
 {
-    if (m_serial.m_bOpened)
-        m_serial.Close();
+    m_drive.Close();
     QDialog::reject();
 }
 

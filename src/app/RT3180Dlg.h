@@ -1,15 +1,13 @@
 #pragma once
 
-#include "app/Texts.h"
-#include "port/RegistryStore.h"
-#include "serial/SerialPort.h"
+#include "port/StoredPort.h"
+#include "protocol/DriveProtocol.h"
 #include "settings/RT3180Data.h"
 
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
 #include <QString>
-#include <QTimer>
 
 class CLedIndicator;
 class QAction;
@@ -18,8 +16,10 @@ class QMenuBar;
 class QWidget;
 
 // The program's one window: the settings lists, the buttons, the status and
-// reply lines and the menu bar. Each handler lives in the folder of the
-// subsystem it belongs to; this class holds the state they share.
+// reply lines and the menu bar. Its handlers show and ask; the drive, the
+// files and the stored port are the core's (m_drive and the settings and
+// port functions). The handlers are grouped by subsystem: DlgSettings.cpp,
+// DlgPort.cpp, DlgDrive.cpp.
 class CRT3180Dlg : public QDialog
 {
     Q_OBJECT
@@ -37,6 +37,10 @@ public:
     QWidget* GetDlgItem(int nID) const;
     QAction* GetMenuItem(int nID) const;
     QMenuBar* GetMenu() const { return m_pMenuBar; }
+
+    // The link to the drive, for looking at its state.
+    const CDriveProtocol& Drive() const { return m_drive; }
+    const QString& ComPort() const { return m_strComPort; }
 
     // Window, appearance and ending the dialog.
     void ShowSettings(bool bShow);
@@ -69,14 +73,8 @@ public:
     void OnRecall();
     void OnApply();
     void OnTest();
+    // The reply time-out as the drive link reports it.
     void OnTimer();
-    long OnReceiveByte(unsigned wParam, unsigned lParam);
-
-    // The reply timer: arming it again replaces the pending time-out.
-    void SetReplyTimer(int nMilliseconds);
-    void KillReplyTimer();
-    bool IsReplyTimerPending() const { return m_replyTimer.isActive(); }
-    int ReplyTimerInterval() const { return m_replyTimer.interval(); }
 
     // Sets the text or caption of a control; the second one also paints it
     // before the caller goes on (the GUI thread may be about to block).
@@ -89,41 +87,29 @@ protected:
     bool OnInitDialog();
     void reject() override;
     void keyPressEvent(QKeyEvent* pEvent) override;
-    bool event(QEvent* pEvent) override;
 
-public:
-    // Run-time state, in the order the program's subsystems rely on.
-    bool m_bTestOn = false;
-    QString m_strRxLine;
+private:
+    void CreateFromTemplate();
+    void CreateMenu();
+    void ConnectMessageMap();
+    void ConnectDrive();
+    void CheckStoredPortItem();
+    void OnPortCom(int nPort);
+    void ShowDisconnected(const QString& strStatus);
+    CSettingCodes SelectedCodes() const;
+    CRT3180Data SelectedPositions() const;
+
+    // Run-time state.
     CRT3180Data m_settings;
-    bool m_bRecallPending = false;
-    bool m_bConnected = false;
-    CRegistryStore m_registry;
+    CDriveProtocol m_drive;
     QString m_strComPort = QString::fromLatin1(kPortNames[0]);
     QString m_strWorkDir;
-    CSerialPort m_serial;
-    QString m_strAcceptedText;
     CLedIndicator* m_ledRx = nullptr;
     CLedIndicator* m_ledTx = nullptr;
     QComboBox* m_cbIdle = nullptr;
     QComboBox* m_cbCurrent = nullptr;
     QComboBox* m_cbResolution = nullptr;
     QIcon m_hIcon;
-
-private:
-    void CreateFromTemplate();
-    void CreateMenu();
-    void ConnectMessageMap();
-    void CheckStoredPortItem();
-    void OnPortCom(int nPort);
-    void Disconnect();
-    void ShowDisconnected(const QString& strStatus);
-    void SendCommand(const QByteArray& command, unsigned nLeadIn, int nReplyTimeout,
-                     unsigned nTrailing);
-    void SendRecallCommands();
-    void OnReplyLine();
-
-    QTimer m_replyTimer;
 
     QMenuBar* m_pMenuBar = nullptr;
     QWidget* m_pClient = nullptr;

@@ -1,13 +1,12 @@
-// The About box, and the Help command that shows it.
+// The About box.
 
 #include "controls/AboutDlg.h"
 
-#include "app/DialogTemplate.h"
-#include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "controls/LinkLabel.h"
-#include "platform/DialogUnits.h"
 #include "platform/MessageBox.h"
+#include "ui/DialogTemplate.h"
+#include "ui/DialogUnits.h"
+#include "ui/Resource.h"
 
 #include <QPushButton>
 
@@ -43,10 +42,4 @@ bool CAboutDlg::OnInitDialog()
 {
     m_link->SetURL(QString::fromLatin1(kMakerURL));
     return true;
-}
-
-void CRT3180Dlg::OnHelpAbout()
-{
-    CAboutDlg dlg(this);
-    dlg.DoModal();
 }

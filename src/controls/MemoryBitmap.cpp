@@ -1,6 +1,6 @@
 #include "controls/MemoryBitmap.h"
 
-#include "app/Resource.h"
+#include "ui/Resource.h"
 
 #include <QFile>
 #include <QImage>

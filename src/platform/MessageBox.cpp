@@ -1,9 +1,6 @@
 #include "platform/MessageBox.h"
 
-#include "platform/AppTitle.h"
-
-#include <QApplication>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace
 {
@@ -26,14 +23,8 @@ int AfxMessageBox(const QString& strText, unsigned nType, const QString& strDeta
     const CMessageBoxCall call{strText, nType, strDetail};
     if (Hook())
         return Hook()(call);
-
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromLatin1(kAppTitle));
-    box.setText(strText);
-    box.setIcon((nType & MB_ICONHAND) ? QMessageBox::Critical : QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
+    std::fprintf(stderr, "%s\n", qPrintable(strText));
     if (!strDetail.isEmpty())
-        box.setDetailedText(strDetail);
-    box.exec();
+        std::fprintf(stderr, "%s\n", qPrintable(strDetail));
     return IDOK;
 }

@@ -3,8 +3,9 @@
 #include <QString>
 #include <functional>
 
-// Message boxes of the program. Shown modally with the program's title; tests
-// put a hook in place that records the call and answers it instead.
+// Message boxes of the program. The core raises them here; the window shows
+// them modally with the program's title (see ui/MessageBoxPresenter.h), a
+// program without a window prints them, and tests record and answer them.
 
 enum : unsigned {
     MB_OK = 0x00000000u,
@@ -22,8 +23,9 @@ struct CMessageBoxCall {
     QString strDetail; // extra explanation a Linux user needs (device path, reason)
 };
 
+// Shows the box through the hook in place; without one it goes to standard error.
 int AfxMessageBox(const QString& strText, unsigned nType = MB_OK, const QString& strDetail = {});
 
 using MessageBoxHook = std::function<int(const CMessageBoxCall&)>;
-// Replaces the real box (empty hook restores it). Returns the previous hook.
+// Puts a presenter in place (empty hook: standard error). Returns the previous one.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <array>
-
-class QComboBox;
+#include <span>
 
 // One entry of a setting list: the text the user sees and the one-digit code
 // the drive protocol sends for it.
@@ -61,11 +60,23 @@ inline constexpr int kDefaultResolution = 2; // "2000"
 inline constexpr int kDefaultCurrent = 7;    // "80" or "3.2"
 inline constexpr int kDefaultIdle = 2;       // "20"
 
-inline constexpr const char* kUnitPercent = "%";
-inline constexpr const char* kUnitAmpere = "A";
+// The drive families: what a reply names the family by, what the status
+// line says when it accepts a command, and its motor-current list. A new
+// family is one more row; the first family named in a line is handled first.
+struct CDriveFamily {
+    const char* pszToken;    // searched for in the lower-cased reply line
+    const char* pszAccepted; // the status text once the family has answered
+    std::span<const CSettingEntry> currentList;
+    const char* pszCurrentUnit;
+    int nFlag; // the family's flag of SetDriveFamily
+};
 
-// Selects an entry by position. A position outside the list leaves the list
-// with no selection.
-void SetCurSel(QComboBox& list, int nIndex);
-// The item code of the selected entry; -1 when nothing is selected.
-int GetSelectedCode(const QComboBox& list);
+inline constexpr std::array<CDriveFamily, 2> kDriveFamilies{{
+    {"rt3180", "RT3180 SPI Interface commands accepted!", kCurrentAmpereList, "A", 1},
+    {"pkn61", "PKN61/72 SPI Interface commands accepted!", kCurrentPercentList, "%", 0},
+}};
+
+// The family a flag of SetDriveFamily selects: any non-zero flag is RT3180.
+const CDriveFamily& DriveFamily(int nFlag);
+// The family the lists show until a drive has named its own.
+inline constexpr int kStartFamilyFlag = 0;

@@ -1,10 +1,10 @@
 // The main window as a user meets it: layout, start-up appearance, menu,
 // keyboard order, what assistive technology is told, and every way out.
 
-#include "TestSupport.h"
+#include "DialogSupport.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
-#include "platform/DialogUnits.h"
+#include "ui/DialogUnits.h"
+#include "ui/Resource.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -91,8 +91,10 @@ private slots:
         QCOMPARE(DlgItemText(dlg, IDC_STATUS),
                  QStringLiteral("PKN61/72 & RT3180 SPI Interface not connected to: COM1"));
         QCOMPARE(DlgItemText(dlg, IDC_REPLY), QString());
-        QVERIFY(!dlg.m_bConnected && !dlg.m_bRecallPending && !dlg.m_bTestOn);
-        QCOMPARE(dlg.m_strAcceptedText, QStringLiteral("RT3180 SPI Interface commands accepted!"));
+        QVERIFY(!dlg.Drive().IsConnected() && !dlg.Drive().IsRecallPending() &&
+                !dlg.Drive().IsTestOn());
+        QCOMPARE(dlg.Drive().AcceptedText(),
+                 QStringLiteral("RT3180 SPI Interface commands accepted!"));
         for (int nID : {IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TEST, IDC_APPLY, IDC_STATUS,
                         IDC_REPLY, IDC_TX_LED, IDC_RX_LED})
             QVERIFY(dlg.GetDlgItem(nID)->isVisible());
@@ -153,7 +155,8 @@ private slots:
                 pControl->fontMetrics().horizontalAdvance(DlgItemText(dlg, placed.nID));
             QVERIFY2(nText <= pControl->width(), qPrintable(DlgItemText(dlg, placed.nID)));
         }
-        const QComboBox* lists[] = {dlg.m_cbResolution, dlg.m_cbIdle, dlg.m_cbCurrent};
+        const QComboBox* lists[] = {List(dlg, IDC_RESOLUTION), List(dlg, IDC_IDLE),
+                                    List(dlg, IDC_CURRENT)};
         for (int i = 0; i < 3; ++i) {
             const QRect rc = units.MapDialogRect(kListPlacement[i]);
             QCOMPARE(lists[i]->pos(), rc.topLeft());
@@ -256,13 +259,13 @@ private slots:
         } else if (way == "menu") {
             dlg.GetMenuItem(IDCANCEL)->trigger();
         } else if (way == "escape") {
-            dlg.m_cbIdle->setFocus();
-            QTest::keyClick(dlg.m_cbIdle, Qt::Key_Escape);
+            List(dlg, IDC_IDLE)->setFocus();
+            QTest::keyClick(List(dlg, IDC_IDLE), Qt::Key_Escape);
         } else if (way == "close") {
             dlg.close();
         } else {
-            dlg.m_cbIdle->setFocus();
-            QTest::keyClick(dlg.m_cbIdle, Qt::Key_Return);
+            List(dlg, IDC_IDLE)->setFocus();
+            QTest::keyClick(List(dlg, IDC_IDLE), Qt::Key_Return);
         }
         QCOMPARE(dlg.m_nCancels, 1);
         QVERIFY(!dlg.isVisible());
@@ -274,11 +277,11 @@ private slots:
         dlg.Create();
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        dlg.m_cbIdle->setCurrentIndex(6);
+        List(dlg, IDC_IDLE)->setCurrentIndex(6);
         auto* pDefaults = dlg.GetDlgItem(IDC_DEFAULTS);
         pDefaults->setFocus();
         QTest::keyClick(pDefaults, Qt::Key_Return);
-        QCOMPARE(dlg.m_cbIdle->currentIndex(), 2);
+        QCOMPARE(List(dlg, IDC_IDLE)->currentIndex(), 2);
         QCOMPARE(dlg.m_nCancels, 0);
         QVERIFY(dlg.isVisible());
     }

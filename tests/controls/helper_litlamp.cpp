@@ -6,6 +6,7 @@
 #include "app/RT3180Dlg.h"
 #include "controls/LedIndicator.h"
 #include "platform/Clock.h"
+#include "ui/Resource.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,8 +38,10 @@ int main(int argc, char** argv)
     }
     QApplication::processEvents();
 
-    dlg.m_ledTx->SetLedState(1);
-    const QPoint tx = LampOnScreen(dlg.m_ledTx), rx = LampOnScreen(dlg.m_ledRx);
+    auto* pTx = static_cast<CLedIndicator*>(dlg.GetDlgItem(IDC_TX_LED));
+    auto* pRx = static_cast<CLedIndicator*>(dlg.GetDlgItem(IDC_RX_LED));
+    pTx->SetLedState(1);
+    const QPoint tx = LampOnScreen(pTx), rx = LampOnScreen(pRx);
     std::printf("LIT %d %d UNLIT %d %d\n", tx.x(), tx.y(), rx.x(), rx.y());
     std::fflush(stdout);
     Sleep(1000);

@@ -2,9 +2,9 @@
 // it reacts to the pointer and what a click opens.
 
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "controls/AboutDlg.h"
 #include "controls/LinkLabel.h"
+#include "ui/Resource.h"
 
 #include <QDesktopServices>
 #include <QPushButton>

@@ -1,10 +1,11 @@
 // The TX/RX lamps as they appear: pixels of the grabbed control, its repaints,
 // what a click does and what assistive technology is told.
 
+#include "DialogSupport.h"
 #include "LampColours.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "controls/LedIndicator.h"
+#include "ui/Resource.h"
 
 #include <QAccessible>
 #include <QTest>
@@ -107,21 +108,23 @@ void TestLedIndicator::dialogLampsRepaintOnlyOnChange()
 {
     CRT3180Dlg dlg;
     dlg.Create();
-    QVERIFY(dlg.GetDlgItem(IDC_TX_LED) == dlg.m_ledTx && dlg.m_ledTx->text() == "TX");
-    QVERIFY(dlg.GetDlgItem(IDC_RX_LED) == dlg.m_ledRx && dlg.m_ledRx->text() == "RX");
+    QVERIFY(dlg.GetDlgItem(IDC_TX_LED) == Lamp(dlg, IDC_TX_LED) &&
+            Lamp(dlg, IDC_TX_LED)->text() == "TX");
+    QVERIFY(dlg.GetDlgItem(IDC_RX_LED) == Lamp(dlg, IDC_RX_LED) &&
+            Lamp(dlg, IDC_RX_LED)->text() == "RX");
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QCoreApplication::processEvents();
     CPaintCounter counter;
-    dlg.m_ledRx->installEventFilter(&counter);
-    QCOMPARE(dlg.m_ledRx->SetLedState(1), 1);
+    Lamp(dlg, IDC_RX_LED)->installEventFilter(&counter);
+    QCOMPARE(Lamp(dlg, IDC_RX_LED)->SetLedState(1), 1);
     QCOMPARE(counter.m_nPaints, 1);
-    QCOMPARE(dlg.m_ledRx->SetLedState(1), 1);
+    QCOMPARE(Lamp(dlg, IDC_RX_LED)->SetLedState(1), 1);
     QCOMPARE(counter.m_nPaints, 1);
-    QCOMPARE(dlg.m_ledRx->SetLedState(7), 7); // another lit value is still a change
+    QCOMPARE(Lamp(dlg, IDC_RX_LED)->SetLedState(7), 7); // another lit value is still a change
     QCOMPARE(counter.m_nPaints, 2);
-    QVERIFY(IsGreen(LampCentre(*dlg.m_ledRx)));
-    QVERIFY(IsRed(LampCentre(*dlg.m_ledTx)));
+    QVERIFY(IsGreen(LampCentre(*Lamp(dlg, IDC_RX_LED))));
+    QVERIFY(IsRed(LampCentre(*Lamp(dlg, IDC_TX_LED))));
 }
 
 QTEST_MAIN(TestLedIndicator)

@@ -1,9 +1,11 @@
 // The Port menu and the stored port, on a real store file in a temporary
 // configuration folder and the real dialog.
 
-#include "TestSupport.h"
+#include "DialogSupport.h"
+#include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
+#include "app/Texts.h"
+#include "ui/Resource.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -106,9 +108,12 @@ void TestStoredPort::startChooseConnect()
     QCOMPARE(Shown(dlg), "| RT3180 SPI Interface not connected to: COM3");
     QCOMPARE(StoredPort(), "COM3");
     // While connected a choice changes nothing at all.
-    dlg.m_bConnected = true;
+    CPtyPeer peer;
+    QVERIFY(ConnectTo(dlg, peer.Path()));
+    const QString strBefore = Shown(dlg);
     dlg.GetMenuItem(ID_PORT_COM1)->trigger();
-    QCOMPARE(Shown(dlg), "| RT3180 SPI Interface not connected to: COM3");
+    QCOMPARE(Shown(dlg), strBefore);
+    QCOMPARE(StoredPort(), peer.Path());
 }
 
 QTEST_MAIN(TestStoredPort)

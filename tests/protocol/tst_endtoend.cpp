@@ -3,12 +3,12 @@
 // tolerance), and what the dialog makes of the answers.
 
 #include "AdapterSim.h"
+#include "DialogSupport.h"
 #include "PortLink.h"
-#include "TestSupport.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "platform/Clock.h"
 #include "settings/SettingLists.h"
+#include "ui/Resource.h"
 
 #include <QComboBox>
 #include <QtTest>
@@ -77,8 +77,8 @@ private slots:
         options.bCrLf = crlf;
         StartSimAndDialog(options);
         // Away from what the drive holds, so the recall must move them.
-        m_pDlg->m_cbResolution->setCurrentIndex(0);
-        m_pDlg->m_cbIdle->setCurrentIndex(5);
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(0);
+        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(5);
 
         Click(IDC_CONNECT);
 
@@ -88,10 +88,11 @@ private slots:
         QCOMPARE(Texts(commands), QStringList({"?:", "S:"}));
         VerifyGap(commands[0].tpTime, commands[1].tpTime, 100ms);
 
-        QTRY_VERIFY_WITH_TIMEOUT(!m_pDlg->IsReplyTimerPending(), 5000);
-        QTRY_COMPARE(m_pDlg->m_cbIdle->currentText(), QStringLiteral("20"));
-        QCOMPARE(m_pDlg->m_cbResolution->currentText(), QStringLiteral("2000"));
-        QCOMPARE(m_pDlg->m_cbCurrent->currentText(), QString::fromLatin1(rt3180 ? "3.2" : "80"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pDlg->Drive().IsReplyTimerPending(), 5000);
+        QTRY_COMPARE(List(*m_pDlg, IDC_IDLE)->currentText(), QStringLiteral("20"));
+        QCOMPARE(List(*m_pDlg, IDC_RESOLUTION)->currentText(), QStringLiteral("2000"));
+        QCOMPARE(List(*m_pDlg, IDC_CURRENT)->currentText(),
+                 QString::fromLatin1(rt3180 ? "3.2" : "80"));
         QCOMPARE(Text(IDC_CURRENT_UNIT), QString::fromLatin1(rt3180 ? "A" : "%"));
         QCOMPARE(Text(IDC_REPLY), QString::fromStdString(FirstReply()));
         QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
@@ -102,9 +103,9 @@ private slots:
     {
         StartSimAndDialog({});
         ConnectAndSettle();
-        SetCurSel(*m_pDlg->m_cbResolution, 0); // "400"
-        SetCurSel(*m_pDlg->m_cbCurrent, 9);    // "4" A, code 0
-        SetCurSel(*m_pDlg->m_cbIdle, 0);       // "0"
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(0); // "400"
+        List(*m_pDlg, IDC_CURRENT)->setCurrentIndex(9);    // "4" A, code 0
+        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(0);       // "0"
         m_pDlg->EnableDlgItem(IDC_APPLY, true);
         m_pDlg->SetDlgItemText(IDC_REPLY, QString());
         m_pSim->ClearLog();
@@ -138,9 +139,9 @@ private slots:
         // A later Recall shows what the drive kept.
         m_pSim->ClearLog();
         m_pDlg->GetMenuItem(ID_RECALL)->trigger();
-        QTRY_COMPARE(m_pDlg->m_cbIdle->currentText(), QStringLiteral("0"));
-        QTRY_COMPARE(m_pDlg->m_cbCurrent->currentIndex(), 9);
-        QCOMPARE(m_pDlg->m_cbResolution->currentText(), QStringLiteral("400"));
+        QTRY_COMPARE(List(*m_pDlg, IDC_IDLE)->currentText(), QStringLiteral("0"));
+        QTRY_COMPARE(List(*m_pDlg, IDC_CURRENT)->currentIndex(), 9);
+        QCOMPARE(List(*m_pDlg, IDC_RESOLUTION)->currentText(), QStringLiteral("400"));
     }
 
     void testSwitchesTheDriveTestOffAndOn()
@@ -153,7 +154,7 @@ private slots:
         QCOMPARE(Text(IDC_TEST), QStringLiteral("Test On"));
         QCOMPARE(Texts(Commands()), QStringList({"D:", "P:"}));
         QTRY_COMPARE(Text(IDC_STATUS), kRT3180Accepted);
-        QTRY_VERIFY(!m_pDlg->IsReplyTimerPending());
+        QTRY_VERIFY(!m_pDlg->Drive().IsReplyTimerPending());
     }
 
     void aSilentDriveIsReportedLostUnlessDisconnected()
@@ -197,7 +198,7 @@ private:
     {
         Click(IDC_CONNECT);
         QTRY_VERIFY_WITH_TIMEOUT(m_pSim->WaitForEntries(CSimLogEntry::EKind::Reply, 4, 0ms), 5000);
-        QTRY_VERIFY(!m_pDlg->IsReplyTimerPending());
+        QTRY_VERIFY(!m_pDlg->Drive().IsReplyTimerPending());
         m_pSim->ClearLog();
     }
 

@@ -1,13 +1,11 @@
-// Reply lines as the drive may send them, fed byte by byte into the real
-// dialog: which lists they select, what the status and reply lines show,
-// and whether they count as an answer (stop the reply timer).
+// Reply lines as the drive may send them, fed byte by byte into the drive
+// link alone: which list positions they select, what the status and reply
+// lines are to show, and whether they count as an answer (stop the timer).
 
 #include "TestSupport.h"
-#include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "platform/Clock.h"
+#include "protocol/DriveProtocol.h"
 
-#include <QComboBox>
 #include <QtTest>
 
 namespace
@@ -24,16 +22,32 @@ class TestReplies : public QObject
 private slots:
     void init()
     {
-        m_pHome = std::make_unique<CTempConfigHome>();
         m_previousSleep = SetSleepHook([](unsigned) {}); // the RX pulse needs no real time
-        m_pDlg = std::make_unique<CRT3180Dlg>();
-        m_pDlg->Create();
+        m_pDrive = std::make_unique<CDriveProtocol>();
+        // What a window would show: the lists' positions, the unit, the two lines.
+        m_lists = {0, 3, 6};
+        m_strUnit = QStringLiteral("%");
+        m_strStatus = kUntouched;
+        m_strReply.clear();
+        connect(m_pDrive.get(), &CDriveProtocol::familyIdentified, [this](int nFlag) {
+            m_lists[1] = 7; // the refilled list shows its default
+            m_strUnit = nFlag ? QStringLiteral("A") : QStringLiteral("%");
+        });
+        connect(m_pDrive.get(), &CDriveProtocol::resolutionRecalled,
+                [this](int nIndex) { m_lists[0] = nIndex; });
+        connect(m_pDrive.get(), &CDriveProtocol::currentRecalled,
+                [this](int nIndex) { m_lists[1] = nIndex; });
+        connect(m_pDrive.get(), &CDriveProtocol::idleRecalled,
+                [this](int nIndex) { m_lists[2] = nIndex; });
+        connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
+                [this](const QString& strText) { m_strStatus = strText; });
+        connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
+                [this](const QString& strText) { m_strReply = strText; });
     }
     void cleanup()
     {
-        m_pDlg.reset();
+        m_pDrive.reset();
         SetSleepHook(std::move(m_previousSleep));
-        m_pHome.reset();
     }
 
     void linesSelectShowAndAnswer_data()
@@ -82,56 +96,56 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, reply);
         QFETCH(bool, answered);
-        m_pDlg->m_cbResolution->setCurrentIndex(0);
-        m_pDlg->m_cbCurrent->setCurrentIndex(3);
-        m_pDlg->m_cbIdle->setCurrentIndex(6);
-        m_pDlg->SetDlgItemText(IDC_STATUS, kUntouched);
-        m_pDlg->m_bRecallPending = recall;
-        m_pDlg->SetReplyTimer(3500);
+        if (recall)
+            m_pDrive->Recall(); // not connected: recall mode on, nothing sent
+        m_pDrive->SetReplyTimer(3500);
 
         Feed(bytes);
 
         QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                     .arg(m_pDlg->m_cbResolution->currentIndex())
-                     .arg(m_pDlg->m_cbCurrent->currentIndex())
-                     .arg(m_pDlg->m_cbIdle->currentIndex())
-                     .arg(Text(IDC_CURRENT_UNIT)),
+                     .arg(m_lists[0])
+                     .arg(m_lists[1])
+                     .arg(m_lists[2])
+                     .arg(m_strUnit),
                  lists);
-        QCOMPARE(Text(IDC_STATUS), status);
-        QCOMPARE(Text(IDC_REPLY), reply);
-        QCOMPARE(!m_pDlg->IsReplyTimerPending(), answered);
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QCOMPARE(m_strStatus, status);
+        QCOMPARE(m_strReply, reply);
+        QCOMPARE(!m_pDrive->IsReplyTimerPending(), answered);
     }
 
     void acceptedTextFollowsTheLatestFamily()
     {
         Feed("PKN61/72\r");
-        m_pDlg->SetDlgItemText(IDC_STATUS, QString());
+        m_strStatus.clear();
         Feed("I:8 accepted\r");
-        QCOMPARE(Text(IDC_STATUS), kPKN);
+        QCOMPARE(m_strStatus, kPKN);
+        // The acknowledgement shows the text held before the family's own.
+        QStringList shown;
+        connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
+                [&shown](const QString& strText) { shown << strText; });
         Feed("accepted by RT3180\r");
-        QCOMPARE(Text(IDC_STATUS), kRT);
-        QCOMPARE(m_pDlg->m_strAcceptedText, kRT);
+        QCOMPARE(shown, QStringList({kPKN, kRT}));
+        QCOMPARE(m_pDrive->AcceptedText(), kRT);
     }
 
     void bytesOutsideAsciiStayInTheLine()
     {
         Feed(QByteArray("RT3180 \xB0", 8) + QByteArray(1, '\0') + "x\r");
-        QCOMPARE(Text(IDC_REPLY), QString::fromLatin1("RT3180 \xB0", 8) + QChar(0) + "x");
-        QVERIFY(m_pDlg->m_strRxLine.isEmpty());
+        QCOMPARE(m_strReply, QString::fromLatin1("RT3180 \xB0", 8) + QChar(0) + "x");
+        QVERIFY(m_pDrive->ReceivedLine().isEmpty());
     }
 
 private:
     void Feed(const QByteArray& bytes)
     {
         for (char ch : bytes)
-            m_pDlg->OnReceiveByte(0, static_cast<unsigned char>(ch));
+            m_pDrive->OnReceiveByte(static_cast<unsigned char>(ch));
     }
-    QString Text(int nID) const { return DlgItemText(*m_pDlg, nID); }
 
-    std::unique_ptr<CTempConfigHome> m_pHome;
     SleepHook m_previousSleep;
-    std::unique_ptr<CRT3180Dlg> m_pDlg;
+    std::unique_ptr<CDriveProtocol> m_pDrive;
+    QList<int> m_lists;
+    QString m_strUnit, m_strStatus, m_strReply;
 };
 
 QTEST_MAIN(TestReplies)

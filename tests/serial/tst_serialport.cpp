@@ -3,11 +3,8 @@
 
 #include "SerialPeer.h"
 #include "TestSupport.h"
-#include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTest>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -140,20 +137,6 @@ private slots:
         QTRY_COMPARE(ReaderThreads().size(), 1);
         CSerialPort other; // the first port was released with its reader
         QVERIFY(other.Open(first.Path()));
-    }
-
-    // Every way of ending the dialog goes through OnCancel; Exit stands for them all.
-    void dialogOwnsThePortAndClosesItWhenEnding()
-    {
-        CPtyPeer peer;
-        CRT3180Dlg dlg;
-        dlg.Create();
-        QCOMPARE(dlg.m_serial.m_pOwner, &dlg);
-        QVERIFY(dlg.m_serial.Open(peer.Path()));
-        static_cast<QPushButton*>(dlg.GetDlgItem(IDCANCEL))->click();
-        QTRY_COMPARE(ReaderThreads().size(), 0);
-        CSerialPort other;
-        QVERIFY(other.Open(peer.Path()));
     }
 };
 

@@ -1,11 +1,12 @@
 // File Open and File Save on real files through the real dialog; only the
 // file dialog, the message boxes and the pause are answered by the test.
 
-#include "TestSupport.h"
+#include "DialogSupport.h"
+#include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "platform/Clock.h"
-#include "platform/FileDialog.h"
+#include "ui/FileDialog.h"
+#include "ui/Resource.h"
 
 #include <QComboBox>
 #include <QtTest>
@@ -29,6 +30,7 @@ struct CFixture {
     CTempConfigHome home;
     QTemporaryDir dir;
     CMessageBoxRecorder boxes;
+    CPtyPeer peer;
     CRT3180Dlg dlg;
     std::optional<QString> answer;
     CFileDialogCall dialog; // the last one shown
@@ -45,7 +47,8 @@ struct CFixture {
             dialog = call;
             return answer;
         });
-        SetSleepHook([this](unsigned nMs) { pauses << int(nMs) << dlg.m_cbIdle->currentIndex(); });
+        SetSleepHook(
+            [this](unsigned nMs) { pauses << int(nMs) << List(dlg, IDC_IDLE)->currentIndex(); });
     }
 };
 
@@ -65,7 +68,7 @@ void TestSettingsFile::save()
 {
     CFixture f("Config_RT3180.rt3");
     QDir::setCurrent(QDir::tempPath()); // the dialog still starts in the working folder
-    f.dlg.m_bConnected = true;
+    QVERIFY(ConnectTo(f.dlg, f.peer.Path()));
     const QString strStatus = f.dlg.GetDlgItem(IDC_STATUS)->property("text").toString();
     f.dlg.OnFileSave();
     QCOMPARE(ReadFile(*f.answer), kDefaults);
@@ -77,9 +80,9 @@ void TestSettingsFile::save()
     QCOMPARE(filters, (QStringList{"RT3180 Files (*.rt3)", "*.rt3", "All Files (*.*) ", "*.*"}));
 
     // A second save replaces the file; the screen stays as it was.
-    f.dlg.m_cbIdle->setCurrentIndex(7);
-    f.dlg.m_cbCurrent->setCurrentIndex(9);
-    f.dlg.m_cbResolution->setCurrentIndex(3);
+    List(f.dlg, IDC_IDLE)->setCurrentIndex(7);
+    List(f.dlg, IDC_CURRENT)->setCurrentIndex(9);
+    List(f.dlg, IDC_RESOLUTION)->setCurrentIndex(3);
     f.dlg.OnFileSave();
     QCOMPARE(ReadFile(*f.answer), QByteArray::fromHex("070000000900000003000000"));
     QCOMPARE(f.dlg.GetDlgItem(IDC_STATUS)->property("text").toString(), strStatus);
@@ -127,14 +130,16 @@ void TestSettingsFile::open()
     QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                                  file.write(content) == content.size()));
     f.dlg.SetDriveFamily(nFamily);
-    for (QComboBox* pList : {f.dlg.m_cbIdle, f.dlg.m_cbCurrent, f.dlg.m_cbResolution})
+    for (QComboBox* pList :
+         {List(f.dlg, IDC_IDLE), List(f.dlg, IDC_CURRENT), List(f.dlg, IDC_RESOLUTION)})
         pList->setCurrentIndex(0);
-    f.dlg.m_bConnected = true;
+    QVERIFY(ConnectTo(f.dlg, f.peer.Path()));
 
     f.dlg.OnFileOpen();
     QVERIFY(f.dialog.bOpenFileDialog && f.dialog.strFileName == f.dir.filePath("*.rt3"));
-    const QStringList shown{f.dlg.m_cbIdle->currentText(), f.dlg.m_cbCurrent->currentText(),
-                            f.dlg.m_cbResolution->currentText()};
+    const QStringList shown{List(f.dlg, IDC_IDLE)->currentText(),
+                            List(f.dlg, IDC_CURRENT)->currentText(),
+                            List(f.dlg, IDC_RESOLUTION)->currentText()};
     QCOMPARE(shown, (texts.isEmpty() ? QStringList{"0", "10", "400"} : texts));
     // The lists change after the pause.
     QCOMPARE(f.pauses, (texts.isEmpty() ? QList<int>() : QList<int>{100, 0}));

@@ -1,11 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/RT3180Dlg.h"
+#include "PortLink.h"
 
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
+#include <QTest>
 
 CTempConfigHome::CTempConfigHome()
     : m_oldValue(qgetenv("XDG_CONFIG_HOME")),
@@ -43,19 +40,9 @@ QStringList CMessageBoxRecorder::Texts() const
     return texts;
 }
 
-QString DlgItemText(const CRT3180Dlg& dlg, int nID)
+void LinkCom1(const QString& strTarget)
 {
-    QWidget* pControl = dlg.GetDlgItem(nID);
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
-        return pEdit->text();
-    if (auto* pLabel = qobject_cast<QLabel*>(pControl))
-        return pLabel->text();
-    if (auto* pGroup = qobject_cast<QGroupBox*>(pControl))
-        return pGroup->title();
-    return static_cast<QAbstractButton*>(pControl)->text();
-}
-
-void ClickDlgItem(const CRT3180Dlg& dlg, int nID)
-{
-    static_cast<QAbstractButton*>(dlg.GetDlgItem(nID))->click();
+    std::string strError;
+    QVERIFY2(CreatePortLink(PortLinkPath("COM1"), strTarget.toStdString(), strError),
+             strError.c_str());
 }

@@ -33,8 +33,5 @@ private:
     MessageBoxHook m_previous;
 };
 
-class CRT3180Dlg;
-// The text of a control of the dialog (edit line or button caption), and a
-// click on a push button, as a user would see and do them.
-QString DlgItemText(const CRT3180Dlg& dlg, int nID);
-void ClickDlgItem(const CRT3180Dlg& dlg, int nID);
+// Maps the port name COM1 to a device, as the user's link would.
+void LinkCom1(const QString& strTarget);

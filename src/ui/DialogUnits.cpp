@@ -1,4 +1,4 @@
-#include "platform/DialogUnits.h"
+#include "ui/DialogUnits.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "platform/FileDialog.h"
+#include "ui/FileDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

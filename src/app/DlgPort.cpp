@@ -1,41 +1,20 @@
 // The Port menu and the port stored for the current user.
 
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "app/Texts.h"
+#include "ui/Resource.h"
 
 #include <QAction>
 
-namespace
-{
-
-constexpr const char* kPortKey = "SOFTWARE\\KOLV\\RT318";
-constexpr const char* kPortValue = "Port";
-// The port used when the key holds no usable value.
-constexpr const char* kPortWithoutValue = "COM2:";
-
-} // namespace
-
 bool CRT3180Dlg::ReadStoredPort()
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, QString::fromLatin1(kPortKey), &hKey) != ERROR_SUCCESS)
-        return false;
-    m_strComPort = m_registry.ReadString(hKey, QString::fromLatin1(kPortValue));
-    if (m_strComPort.isEmpty())
-        m_strComPort = QString::fromLatin1(kPortWithoutValue);
-    RegCloseKey(hKey);
-    return true;
+    return LoadStoredPort(m_strComPort);
 }
 
 void CRT3180Dlg::StorePort()
 {
-    // Keys in the file store have no class text; nothing would read it.
-    HKEY hKey = nullptr;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, QString::fromLatin1(kPortKey), &hKey) != ERROR_SUCCESS)
-        return;
-    m_registry.WriteString(hKey, QString::fromLatin1(kPortValue), m_strComPort);
-    RegCloseKey(hKey);
+    // A failed write is not reported: the port is still used for this run.
+    SaveStoredPort(m_strComPort);
 }
 
 // Every item that names the port gets the check mark; none loses it.
@@ -71,7 +50,7 @@ void CRT3180Dlg::OnPortCom4()
 void CRT3180Dlg::OnPortCom(int nPort)
 {
     // While connected the items stay enabled but do nothing.
-    if (m_bConnected)
+    if (m_drive.IsConnected())
         return;
 
     // Choosing the checked item again takes its mark away.

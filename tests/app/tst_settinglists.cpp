@@ -1,10 +1,11 @@
 // The three setting lists as the drive and the settings file rely on them:
 // texts, item codes, defaults, the two families and who may enable Apply.
 
-#include "TestSupport.h"
+#include "DialogSupport.h"
+#include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
-#include "app/Resource.h"
 #include "settings/SettingLists.h"
+#include "ui/Resource.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -64,9 +65,9 @@ private slots:
 
     void listsStartWithTheirTextsCodesAndDefaults()
     {
-        VerifyList(*m_pDlg->m_cbResolution, kResolution, 2);
-        VerifyList(*m_pDlg->m_cbCurrent, kPercent, 7);
-        VerifyList(*m_pDlg->m_cbIdle, kIdle, 2);
+        VerifyList(*List(*m_pDlg, IDC_RESOLUTION), kResolution, 2);
+        VerifyList(*List(*m_pDlg, IDC_CURRENT), kPercent, 7);
+        VerifyList(*List(*m_pDlg, IDC_IDLE), kIdle, 2);
         QCOMPARE(UnitText(*m_pDlg), QStringLiteral("%"));
         QCOMPARE(static_cast<QLabel*>(m_pDlg->GetDlgItem(IDC_IDLE_UNIT))->text(),
                  QStringLiteral("%"));
@@ -74,25 +75,24 @@ private slots:
 
     void driveFamilySwitchesOnlyTheCurrentList()
     {
-        m_pDlg->m_cbResolution->setCurrentIndex(0);
-        m_pDlg->m_cbIdle->setCurrentIndex(5);
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(0);
+        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(5);
 
         m_pDlg->SetDriveFamily(1);
-        VerifyList(*m_pDlg->m_cbCurrent, kAmpere, 7);
+        VerifyList(*List(*m_pDlg, IDC_CURRENT), kAmpere, 7);
         QCOMPARE(UnitText(*m_pDlg), QStringLiteral("A"));
-        QCOMPARE(GetSelectedCode(*m_pDlg->m_cbCurrent), 8);
 
         // The same family again still resets the user's choice.
-        m_pDlg->m_cbCurrent->setCurrentIndex(2);
+        List(*m_pDlg, IDC_CURRENT)->setCurrentIndex(2);
         m_pDlg->SetDriveFamily(1);
-        VerifyList(*m_pDlg->m_cbCurrent, kAmpere, 7);
+        VerifyList(*List(*m_pDlg, IDC_CURRENT), kAmpere, 7);
 
         m_pDlg->SetDriveFamily(0);
-        VerifyList(*m_pDlg->m_cbCurrent, kPercent, 7);
+        VerifyList(*List(*m_pDlg, IDC_CURRENT), kPercent, 7);
         QCOMPARE(UnitText(*m_pDlg), QStringLiteral("%"));
 
-        QCOMPARE(m_pDlg->m_cbResolution->currentIndex(), 0);
-        QCOMPARE(m_pDlg->m_cbIdle->currentIndex(), 5);
+        QCOMPARE(List(*m_pDlg, IDC_RESOLUTION)->currentIndex(), 0);
+        QCOMPARE(List(*m_pDlg, IDC_IDLE)->currentIndex(), 5);
     }
 
     void defaultsKeepTheFamilyAndEnableApplyOnlyWhileConnected()
@@ -103,18 +103,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
 
         m_pDlg->SetDriveFamily(1);
-        m_pDlg->m_cbResolution->setCurrentIndex(3);
-        m_pDlg->m_cbCurrent->setCurrentIndex(0);
-        m_pDlg->m_cbIdle->setCurrentIndex(7);
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(3);
+        List(*m_pDlg, IDC_CURRENT)->setCurrentIndex(0);
+        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(7);
         pDefaults->setFocus();
         pDefaults->click();
-        QCOMPARE(m_pDlg->m_cbResolution->currentText(), QStringLiteral("2000"));
-        QCOMPARE(m_pDlg->m_cbCurrent->currentText(), QStringLiteral("3.2"));
-        QCOMPARE(m_pDlg->m_cbIdle->currentText(), QStringLiteral("20"));
+        QCOMPARE(List(*m_pDlg, IDC_RESOLUTION)->currentText(), QStringLiteral("2000"));
+        QCOMPARE(List(*m_pDlg, IDC_CURRENT)->currentText(), QStringLiteral("3.2"));
+        QCOMPARE(List(*m_pDlg, IDC_IDLE)->currentText(), QStringLiteral("20"));
         QCOMPARE(UnitText(*m_pDlg), QStringLiteral("A"));
         QVERIFY(!pApply->isEnabled());
 
-        m_pDlg->m_bConnected = true;
+        QVERIFY(ConnectTo(*m_pDlg, m_peer.Path()));
         pDefaults->click();
         QVERIFY(pApply->isEnabled());
         QCOMPARE(m_pDlg->focusWidget(), pDefaults); // Defaults does not move the focus
@@ -128,20 +128,21 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
 
         // Not connected: a choice changes the list but not Apply.
-        m_pDlg->m_cbIdle->setFocus();
-        QTest::keyClick(m_pDlg->m_cbIdle, Qt::Key_Down);
-        QCOMPARE(m_pDlg->m_cbIdle->currentIndex(), 3);
+        List(*m_pDlg, IDC_IDLE)->setFocus();
+        QTest::keyClick(List(*m_pDlg, IDC_IDLE), Qt::Key_Down);
+        QCOMPARE(List(*m_pDlg, IDC_IDLE)->currentIndex(), 3);
         QVERIFY(!pApply->isEnabled());
-        QCOMPARE(m_pDlg->focusWidget(), m_pDlg->m_cbIdle);
+        QCOMPARE(m_pDlg->focusWidget(), List(*m_pDlg, IDC_IDLE));
 
         // Selections made by the program are no choice of the user's.
-        m_pDlg->m_bConnected = true;
+        QVERIFY(ConnectTo(*m_pDlg, m_peer.Path()));
         m_pDlg->SetDriveFamily(1);
-        m_pDlg->m_cbResolution->setCurrentIndex(1);
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(1);
         QVERIFY(!pApply->isEnabled());
 
         // Connected: each list's choice enables Apply and gives it the focus.
-        for (QComboBox* pList : {m_pDlg->m_cbResolution, m_pDlg->m_cbCurrent, m_pDlg->m_cbIdle}) {
+        for (QComboBox* pList :
+             {List(*m_pDlg, IDC_RESOLUTION), List(*m_pDlg, IDC_CURRENT), List(*m_pDlg, IDC_IDLE)}) {
             pApply->setEnabled(false);
             pList->setFocus();
             QTest::keyClick(pList, Qt::Key_Up);
@@ -150,19 +151,9 @@ private slots:
         }
     }
 
-    void selectionsOutsideTheListLeaveNoneAndGiveNoCode()
-    {
-        SetCurSel(*m_pDlg->m_cbIdle, 8);
-        QCOMPARE(m_pDlg->m_cbIdle->currentIndex(), -1);
-        QCOMPARE(GetSelectedCode(*m_pDlg->m_cbIdle), -1);
-        SetCurSel(*m_pDlg->m_cbIdle, -1);
-        QCOMPARE(m_pDlg->m_cbIdle->currentIndex(), -1);
-        SetCurSel(*m_pDlg->m_cbIdle, 0);
-        QCOMPARE(GetSelectedCode(*m_pDlg->m_cbIdle), 0);
-    }
-
 private:
     std::unique_ptr<CTempConfigHome> m_pHome;
+    CPtyPeer m_peer;
     std::unique_ptr<CRT3180Dlg> m_pDlg;
 };
 

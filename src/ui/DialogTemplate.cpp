@@ -1,12 +1,12 @@
 // Dialog templates made into widgets: every dialog of the program is built
 // here from its control table.
 
-#include "app/DialogTemplate.h"
+#include "ui/DialogTemplate.h"
 
-#include "app/Resource.h"
 #include "controls/LedIndicator.h"
 #include "controls/LinkLabel.h"
-#include "platform/DialogUnits.h"
+#include "ui/DialogUnits.h"
+#include "ui/Resource.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,0 +1,170 @@
+// The window's side of talking to the drive: what Connect, Apply, Test,
+// Disconnect and the reply time-out show, and when. The pauses are recorded
+// instead of slept, with the status line and Test caption painted by then.
+
+#include "DialogSupport.h"
+#include "SerialPeer.h"
+#include "app/RT3180Dlg.h"
+#include "controls/LedIndicator.h"
+#include "platform/Clock.h"
+#include "settings/SettingLists.h"
+#include "ui/Resource.h"
+
+#include <QComboBox>
+#include <QtTest>
+
+namespace
+{
+const QString kLost = QStringLiteral("PKN61/72 & RT3180 SPI Interface Connection Lost!");
+} // namespace
+
+class TestDriveWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_pHome = std::make_unique<CTempConfigHome>();
+        m_pPeer = std::make_unique<CPtyPeer>();
+        LinkCom1(m_pPeer->Path());
+        m_pBoxes = std::make_unique<CMessageBoxRecorder>();
+        m_pDlg = std::make_unique<CRT3180Dlg>();
+        m_pDlg->Create();
+        m_previousSleep = SetSleepHook([this](unsigned nMilliseconds) {
+            if (!Lamp(*m_pDlg, IDC_RX_LED)->isChecked())
+                m_shownAtPauses << QStringLiteral("%1 %2 | %3")
+                                       .arg(nMilliseconds)
+                                       .arg(Text(IDC_STATUS), Text(IDC_TEST));
+        });
+    }
+    void cleanup()
+    {
+        SetSleepHook(std::move(m_previousSleep));
+        m_pDlg.reset();
+        m_pBoxes.reset();
+        m_pPeer.reset();
+        m_pHome.reset();
+        m_shownAtPauses.clear();
+    }
+
+    void connectShowsThePortBeforeAsking()
+    {
+        Click(IDC_CONNECT);
+        QCOMPARE(m_shownAtPauses.first(),
+                 "50 PKN61/72 & RT3180 SPI Interface connected to: COM1 | Test On");
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
+        QVERIFY(m_pDlg->GetDlgItem(IDC_TEST)->isEnabled());
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QVERIFY(m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisibleTo(m_pDlg.get()));
+        QCOMPARE(CRT3180Dlg().ComPort(), QStringLiteral("COM1")); // stored once it opened
+
+        // Settings a recall finds are selected, but are no change of the user's.
+        m_pPeer->Send("RT3180\rresolution: 5000\rcurrent: 40\r");
+        QTRY_COMPARE(List(*m_pDlg, IDC_CURRENT)->currentText(), QStringLiteral("1.6"));
+        QCOMPARE(List(*m_pDlg, IDC_RESOLUTION)->currentText(), QStringLiteral("5000"));
+        QCOMPARE(Text(IDC_REPLY), QStringLiteral("RT3180"));
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+    }
+
+    void applySendsTheListsCodes()
+    {
+        Click(IDC_CONNECT);
+        m_pDlg->SetDriveFamily(1);
+        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(1);
+        List(*m_pDlg, IDC_CURRENT)->setCurrentIndex(9);
+        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(7);
+        m_pDlg->EnableDlgItem(IDC_APPLY, true);
+        Drain();
+        m_shownAtPauses.clear();
+
+        Click(IDC_APPLY);
+        QCOMPARE(m_shownAtPauses.first(), "100 Sending the New Settings,  wait ... | Test On");
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QCOMPARE(Drain(), QByteArray("?:R:1I:0ID:7"));
+    }
+
+    void testCaptionChangesAfterItsCommand()
+    {
+        Click(IDC_CONNECT);
+        for (const char* pszAfter : {"Test Off", "Test On", "Test Off"}) {
+            m_shownAtPauses.clear();
+            const QString strBefore = Text(IDC_TEST);
+            Click(IDC_TEST);
+            QVERIFY(m_shownAtPauses.last().endsWith("| " + strBefore));
+            QCOMPARE(Text(IDC_TEST), QString::fromLatin1(pszAfter));
+        }
+        // A new connection keeps the caption, though the drive's test is on again.
+        Click(IDC_CONNECT);
+        Click(IDC_CONNECT);
+        Click(IDC_TEST);
+        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test Off"));
+        Click(IDC_CONNECT);
+        m_pDlg->SetDlgItemText(IDC_TEST, QStringLiteral("Test Off"));
+        m_pDlg->OnTest(); // not connected: the caption only
+        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test On"));
+    }
+
+    void failedConnectAndDisconnectShowTheDisconnectedState()
+    {
+        LinkCom1("/nonexistent/tty");
+        m_pDlg->SetDlgItemText(IDC_REPLY, QStringLiteral("old reply"));
+        Click(IDC_CONNECT);
+        QCOMPARE(m_pBoxes->Texts(), QStringList({"Unable to open COM1"}));
+        VerifyDisconnected(QStringLiteral("RT3180 SPI Interface not connected to: COM1"));
+
+        LinkCom1(m_pPeer->Path());
+        Click(IDC_CONNECT);
+        m_pDlg->EnableDlgItem(IDC_APPLY, true);
+        Click(IDC_CONNECT);
+        VerifyDisconnected(QString());
+    }
+
+    void timeOutShowsTheLossAndKeepsTheLink()
+    {
+        Click(IDC_CONNECT); // the drive never answers
+        QTRY_COMPARE_WITH_TIMEOUT(m_pBoxes->Texts(), QStringList({kLost}), 5000);
+        QCOMPARE(m_pBoxes->Calls().first().nType, unsigned(MB_OK | MB_ICONHAND));
+        QCOMPARE(Text(IDC_STATUS), kLost);
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisibleTo(m_pDlg.get()));
+        QVERIFY(m_pDlg->GetDlgItem(IDC_BANNER)->isVisibleTo(m_pDlg.get()));
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
+        QVERIFY(m_pDlg->GetDlgItem(IDC_TEST)->isEnabled() && m_pDlg->Drive().IsConnected());
+    }
+
+    // Every way of ending the dialog goes through OnCancel; Exit stands for them all.
+    void exitClosesThePort()
+    {
+        Click(IDC_CONNECT);
+        Click(IDCANCEL);
+        QTRY_COMPARE(ReaderThreads().size(), 0);
+        CSerialPort other;
+        QVERIFY(other.Open(m_pPeer->Path()));
+    }
+
+private:
+    void Click(int nID) { ClickDlgItem(*m_pDlg, nID); }
+    QString Text(int nID) const { return DlgItemText(*m_pDlg, nID); }
+    QByteArray Drain() { return m_pPeer->Receive(64, 50); }
+
+    void VerifyDisconnected(const QString& strStatus)
+    {
+        QCOMPARE(Text(IDC_STATUS), strStatus);
+        QCOMPARE(Text(IDC_REPLY), QString());
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Connect"));
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_TEST)->isEnabled());
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisibleTo(m_pDlg.get()));
+        QVERIFY(!m_pDlg->Drive().IsConnected() && !m_pDlg->Drive().IsReplyTimerPending());
+    }
+
+    std::unique_ptr<CTempConfigHome> m_pHome;
+    std::unique_ptr<CPtyPeer> m_pPeer;
+    std::unique_ptr<CMessageBoxRecorder> m_pBoxes;
+    std::unique_ptr<CRT3180Dlg> m_pDlg;
+    SleepHook m_previousSleep;
+    QStringList m_shownAtPauses;
+};
+
+QTEST_MAIN(TestDriveWindow)
+#include "tst_drivewindow.moc"
