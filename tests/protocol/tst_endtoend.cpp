@@ -178,6 +178,8 @@ private slots:
         QCOMPARE(Text(IDC_STATUS), kLost);
         QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
         QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisible());
+        QVERIFY(m_pDlg->GetDlgItem(IDC_BANNER)->isVisible());
+        QVERIFY(m_pDlg->GetDlgItem(IDC_TEST)->isEnabled() && m_pDlg->Drive().IsConnected());
     }
 
 private:
