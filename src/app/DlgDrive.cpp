@@ -7,7 +7,9 @@
 #include "platform/MessageBox.h"
 #include "ui/Resource.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <utility>
 
 void CRT3180Dlg::ConnectDrive()
 {
@@ -47,7 +49,7 @@ void CRT3180Dlg::OnConnect()
     EnableDlgItem(IDC_TEST, true);
     ShowSettings(true);
     // Connect asks what a Recall asks.
-    m_drive.Recall();
+    RunDriveSequence([this] { m_drive.Recall(); });
 }
 
 // Nothing is connected: the status line says why, nothing can be sent.
@@ -63,7 +65,7 @@ void CRT3180Dlg::ShowDisconnected(const QString& strStatus)
 
 void CRT3180Dlg::OnRecall()
 {
-    m_drive.Recall();
+    RunDriveSequence([this] { m_drive.Recall(); });
 }
 
 void CRT3180Dlg::OnApply()
@@ -73,15 +75,26 @@ void CRT3180Dlg::OnApply()
     EnableDlgItem(IDC_APPLY, false);
     if (QWidget* pApply = GetDlgItem(IDC_APPLY))
         pApply->repaint();
-    m_drive.Apply(SelectedCodes());
+    RunDriveSequence([this] { m_drive.Apply(SelectedCodes()); });
 }
 
 void CRT3180Dlg::OnTest()
 {
-    m_drive.Test();
+    RunDriveSequence([this] { m_drive.Test(); });
     // The caption changes only after the command's waits.
     const bool bOn = !m_drive.IsConnected() || m_drive.IsTestOn();
     SetDlgItemText(IDC_TEST, QString::fromLatin1(bOn ? kTextTestOn : kTextTestOff));
+}
+
+// The pointer shows that the program is busy; a close asked for meanwhile
+// ends the dialog only after the last command.
+void CRT3180Dlg::RunDriveSequence(const std::function<void()>& sequence)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    sequence();
+    QApplication::restoreOverrideCursor();
+    if (std::exchange(m_bCancelHeld, false))
+        OnCancel();
 }
 
 void CRT3180Dlg::OnTimer()

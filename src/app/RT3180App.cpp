@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "app/RT3180Dlg.h"
 #include "ui/MessageBoxPresenter.h"
+#include "ui/WindowPump.h"
 
 CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -10,6 +11,7 @@ CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationVersion(QString::fromLatin1(kVersion));
     setDesktopFileName(QStringLiteral("rt3180"));
     InstallMessageBoxPresenter();
+    InstallWindowPump();
 }
 
 bool CRT3180App::InitInstance()

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <functional>
 
 class CLedIndicator;
 class QAction;
@@ -97,6 +98,7 @@ private:
     void OnPortCom(int nPort);
     void ShowDisconnected(const QString& strStatus);
     CSettingCodes SelectedCodes() const;
+    void RunDriveSequence(const std::function<void()>& sequence);
     CRT3180Data SelectedPositions() const;
 
     // Run-time state.
@@ -116,4 +118,5 @@ private:
     QHash<int, QWidget*> m_controls;
     QHash<int, QAction*> m_menuItems;
     bool m_bInitialised = false;
+    bool m_bCancelHeld = false;
 };

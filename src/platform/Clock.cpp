@@ -1,28 +1,47 @@
 #include "platform/Clock.h"
 
-#include <chrono>
 #include <thread>
 
 namespace
 {
-SleepHook& Hook()
+struct CClockState {
+    SleepHook hook;
+    CSteadyClock::time_point virtualNow;
+    WaitPump pump;
+};
+
+CClockState& State()
 {
-    static SleepHook s_hook;
-    return s_hook;
+    static CClockState s_state;
+    return s_state;
 }
 } // namespace
 
 SleepHook SetSleepHook(SleepHook hook)
 {
-    SleepHook old = std::move(Hook());
-    Hook() = std::move(hook);
+    SleepHook old = std::move(State().hook);
+    State().hook = std::move(hook);
+    State().virtualNow = CSteadyClock::now();
     return old;
+}
+
+WaitPump SetWaitPump(WaitPump pump)
+{
+    WaitPump old = std::move(State().pump);
+    State().pump = std::move(pump);
+    return old;
+}
+
+CSteadyClock::time_point Now()
+{
+    return State().hook ? State().virtualNow : CSteadyClock::now();
 }
 
 void Sleep(unsigned nMilliseconds)
 {
-    if (Hook()) {
-        Hook()(nMilliseconds);
+    if (State().hook) {
+        State().virtualNow += std::chrono::milliseconds(nMilliseconds);
+        State().hook(nMilliseconds);
         return;
     }
     // A sleeping thread wakes late by the kernel's timer slack and its own
@@ -30,8 +49,30 @@ void Sleep(unsigned nMilliseconds)
     // and the 1 ms pulse per received byte add that up. Sleep most of the way
     // and wait out the rest.
     using namespace std::chrono;
-    const auto tpDeadline = steady_clock::now() + milliseconds(nMilliseconds);
+    const auto tpDeadline = CSteadyClock::now() + milliseconds(nMilliseconds);
     std::this_thread::sleep_until(tpDeadline - microseconds(200));
-    while (steady_clock::now() < tpDeadline) {
+    while (CSteadyClock::now() < tpDeadline) {
     }
+}
+
+void SleepUntil(CSteadyClock::time_point deadline)
+{
+    using namespace std::chrono;
+    const auto remaining = deadline - Now();
+    if (remaining <= CSteadyClock::duration::zero())
+        return;
+    if (State().hook) {
+        Sleep(static_cast<unsigned>(ceil<milliseconds>(remaining).count()));
+        return;
+    }
+    std::this_thread::sleep_until(deadline - microseconds(200));
+    while (CSteadyClock::now() < deadline) {
+    }
+}
+
+void WaitUntil(CSteadyClock::time_point deadline)
+{
+    if (State().pump)
+        State().pump(deadline);
+    SleepUntil(deadline);
 }

@@ -1,11 +1,28 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
-// Blocking pause of the calling thread. The command sequences pace the drive
-// with it on the GUI thread; tests replace it to run on a virtual clock.
+using CSteadyClock = std::chrono::steady_clock;
+
+// Blocking pause of the calling thread.
 void Sleep(unsigned nMilliseconds);
+// The time the pauses are counted in; virtual while a sleep hook is in place.
+CSteadyClock::time_point Now();
+// Blocks until the deadline; returns at once when it has passed.
+void SleepUntil(CSteadyClock::time_point deadline);
+
+// The waits of a command sequence: until the deadline, the pump in place
+// (the window's: it keeps answering the window system) runs first, then the
+// rest is slept precisely.
+void WaitUntil(CSteadyClock::time_point deadline);
 
 using SleepHook = std::function<void(unsigned)>;
-// Replaces the real sleep (empty hook restores it). Returns the previous hook.
+// Replaces the real sleep with a virtual clock: each pause is handed to the
+// hook and advances Now() by its length (empty hook restores the real
+// clock). Returns the previous hook.
 SleepHook SetSleepHook(SleepHook hook);
+
+using WaitPump = std::function<void(CSteadyClock::time_point)>;
+// Puts a pump in place for WaitUntil (empty: none). Returns the previous one.
+WaitPump SetWaitPump(WaitPump pump);

@@ -6,6 +6,8 @@
 #include "settings/SettingLists.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -68,23 +70,48 @@ void CDriveProtocol::Close()
         m_serial.Close();
 }
 
+// Each wait ends at its deadline counted from the sequence's start, so the
+// work between waits (painting, a slow display) does not add up on the line.
+// A step that starts late counts on from where it is, keeping the gaps after
+// it whole.
 void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSettingCodes& codes)
 {
+    m_bInSequence = true;
+    CSteadyClock::time_point deadline = Now();
+    auto waitFor = [&deadline](unsigned nMilliseconds) {
+        deadline = std::max(deadline + std::chrono::milliseconds(nMilliseconds), Now());
+        WaitUntil(deadline);
+    };
     for (const CCommandStep& step : steps) {
         const QByteArray command = CommandBytes(step.eCommand, codes, m_bTestOn);
         emit txLampChanged(1);
-        Sleep(step.nLeadIn);
+        waitFor(step.nLeadIn);
         // A failed write shows only as a missing reply.
         m_serial.Write(command.constData(), static_cast<unsigned>(command.size()));
         SetReplyTimer(step.nReplyTimeout);
         emit txLampChanged(0);
         if (step.nTrailing)
-            Sleep(step.nTrailing);
+            waitFor(step.nTrailing);
     }
+    m_bInSequence = false;
+    DeliverHeld();
+}
+
+// What came while the sequence waited is handled now, in the order it came,
+// as if the thread had been blocked: the bytes, then a time-out that no
+// later arming replaced.
+void CDriveProtocol::DeliverHeld()
+{
+    const QByteArray held = std::exchange(m_heldBytes, {});
+    for (const char ch : held)
+        OnReceiveByte(static_cast<unsigned char>(ch));
+    if (std::exchange(m_bTimeoutHeld, false))
+        OnTimer();
 }
 
 void CDriveProtocol::SetReplyTimer(int nMilliseconds)
 {
+    m_bTimeoutHeld = false; // a new arming replaces a time-out not yet acted on
     m_replyTimer.start(nMilliseconds);
 }
 
@@ -95,6 +122,10 @@ void CDriveProtocol::KillReplyTimer()
 
 void CDriveProtocol::OnTimer()
 {
+    if (m_bInSequence) {
+        m_bTimeoutHeld = true;
+        return;
+    }
     QCoreApplication::sendPostedEvents(this, PROC_KOLV_MSG);
     if (!IsReplyTimerPending())
         return;
@@ -106,7 +137,11 @@ void CDriveProtocol::OnTimer()
 bool CDriveProtocol::event(QEvent* pEvent)
 {
     if (pEvent->type() == PROC_KOLV_MSG) {
-        OnReceiveByte(static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte()));
+        const auto nByte = static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
+        if (m_bInSequence)
+            m_heldBytes.append(static_cast<char>(nByte));
+        else
+            OnReceiveByte(nByte);
         return true;
     }
     return QObject::event(pEvent);

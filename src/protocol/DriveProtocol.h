@@ -13,8 +13,9 @@ inline constexpr const char* kStatusSending = "Sending the New Settings,  wait .
 inline constexpr const char* kStatusConnectionLost =
     "PKN61/72 & RT3180 SPI Interface Connection Lost!";
 
-// Talking to the drive: the port, the command sequences paced by blocking
-// waits on the calling thread, the reply timer, and the reply lines gathered
+// Talking to the drive: the port, the command sequences paced by waits on
+// the calling thread (WaitUntil: a window keeps answering the window system
+// meanwhile, nothing else), the reply timer, and the reply lines gathered
 // from the received bytes and acted on by the reply rules. It knows nothing
 // of a window: what one must show is reported through the signals, which
 // are delivered at once, before the next wait.
@@ -46,6 +47,8 @@ public:
     // The reply time-out: bytes already received are handled first, and a
     // recognised line among them means there was no time-out.
     void OnTimer();
+    // True while a sequence runs: received bytes and the time-out wait for its end.
+    bool IsInSequence() const { return m_bInSequence; }
 
     // The reply timer: arming it again replaces the pending time-out.
     void SetReplyTimer(int nMilliseconds);
@@ -82,6 +85,7 @@ protected:
 
 private:
     void RunSequence(std::span<const CCommandStep> steps, const CSettingCodes& codes = {});
+    void DeliverHeld();
     void OnReplyLine();
     void AcceptSetting(const struct CSettingLine& line, void (CDriveProtocol::*pSignal)(int));
 
@@ -92,4 +96,8 @@ private:
     CSerialPort m_serial;
     QString m_strAcceptedText;
     QTimer m_replyTimer;
+    // Held while a sequence waits (see RunSequence).
+    bool m_bInSequence = false;
+    QByteArray m_heldBytes;
+    bool m_bTimeoutHeld = false;
 };
