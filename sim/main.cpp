@@ -27,9 +27,13 @@ constexpr const char* kUsage =
     "  --answer-limit N   answer the first N commands only, then fall silent\n"
     "  --log FILE         log every command and reply line with its time in seconds\n"
     "                     of the monotonic clock; '-' for standard output\n"
-    "  --help             show this text\n"
+    "  -h, --help         show this text and exit\n"
+    "  -v, --version      show the version and exit\n"
     "\n"
     "The terminal served and its link are printed at start; the link is removed at the end.\n";
+
+constexpr const char* kShortUsage =
+    "Usage: spi-adapter-sim [OPTIONS]\nTry 'spi-adapter-sim --help'.\n";
 
 struct CProgramOptions {
     CAdapterSimOptions sim;
@@ -44,41 +48,49 @@ bool ParseCount(const char* pszText, int& nValue)
     return result.ec == std::errc() && result.ptr == pszEnd && nValue >= 0;
 }
 
-// 0: go on; otherwise the exit code (after --help or a bad option).
+bool IsValueOption(const std::string& strArg)
+{
+    return strArg == "--port" || strArg == "--family" || strArg == "--delay" ||
+           strArg == "--answer-limit" || strArg == "--log";
+}
+
+// 0: go on; otherwise the exit code (after --help, --version or a bad option).
 int ParseArguments(int argc, char** argv, CProgramOptions& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string strArg = argv[i];
-        const char* pszValue = i + 1 < argc ? argv[i + 1] : nullptr;
+        const char* pszError = nullptr;
         int nNumber = 0;
-        bool bOk = true;
-        if (strArg == "--help") {
+        if (strArg == "--help" || strArg == "-h") {
             std::fputs(kUsage, stdout);
+            return -1;
+        } else if (strArg == "--version" || strArg == "-v") {
+            std::printf("spi-adapter-sim %s\n", RT3180_VERSION);
             return -1;
         } else if (strArg == "--crlf") {
             options.sim.bCrLf = true;
         } else if (strArg == "--never-answer") {
             options.sim.bNeverAnswer = true;
-        } else if (pszValue == nullptr) {
-            bOk = false;
-        } else if (strArg == "--port") {
-            options.strPort = argv[++i];
+        } else if (!IsValueOption(strArg)) {
+            pszError = "unknown option";
+        } else if (i + 1 >= argc) {
+            pszError = "missing value after";
+        } else if (const char* pszValue = argv[++i]; strArg == "--port") {
+            options.strPort = pszValue;
         } else if (strArg == "--family") {
-            bOk = ParseDriveFamily(argv[++i], options.sim.eFamily);
-        } else if (strArg == "--delay") {
-            bOk = ParseCount(argv[++i], nNumber);
-            options.sim.replyDelay = std::chrono::milliseconds(nNumber);
-        } else if (strArg == "--answer-limit") {
-            bOk = ParseCount(argv[++i], nNumber);
-            options.sim.nAnswerLimit = nNumber;
-        } else if (strArg == "--log") {
-            options.strLogFile = argv[++i];
+            pszError = ParseDriveFamily(pszValue, options.sim.eFamily) ? nullptr : "bad value for";
+        } else if (strArg == "--delay" || strArg == "--answer-limit") {
+            pszError = ParseCount(pszValue, nNumber) ? nullptr : "bad value for";
+            if (strArg == "--delay")
+                options.sim.replyDelay = std::chrono::milliseconds(nNumber);
+            else
+                options.sim.nAnswerLimit = nNumber;
         } else {
-            bOk = false;
+            options.strLogFile = pszValue;
         }
-        if (!bOk) {
-            std::fprintf(stderr, "spi-adapter-sim: bad option or value: %s\n%s", strArg.c_str(),
-                         kUsage);
+        if (pszError != nullptr) {
+            std::fprintf(stderr, "spi-adapter-sim: %s %s\n%s", pszError, strArg.c_str(),
+                         kShortUsage);
             return 2;
         }
     }
