@@ -12,6 +12,7 @@
 #include "app/Texts.h"
 #include "platform/MessageBox.h"
 #include "ui/Resource.h"
+#include "ui/WindowPump.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,8 +23,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -285,14 +288,22 @@ int Fail(const char* pszWhat)
 
 } // namespace
 
+// Usage: bench-pacing [--step-delay MS]: MS of work added to every step
+// between two waits (at each TX lamp change), as a slow display would.
 int main(int argc, char** argv)
 {
+    int nStepDelayMs = 0;
+    if (argc == 3 && std::string(argv[1]) == "--step-delay")
+        nStepDelayMs = std::atoi(argv[2]);
+    else if (argc != 1)
+        return Fail("usage: bench-pacing [--step-delay MS]");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A configuration folder of our own, where COM1 leads to the simulator.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
+    InstallWindowPump(); // as the program does
 
     CAdapterSim sim;
     CAdapterSimOptions silentOptions;
@@ -306,6 +317,9 @@ int main(int argc, char** argv)
     const QString strLoadBefore = LoadAverage();
     CBench bench;
     CRT3180Dlg& dlg = bench.Dlg();
+    QObject::connect(&dlg.Drive(), &CDriveProtocol::txLampChanged, [nStepDelayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(nStepDelayMs));
+    });
     const auto disconnect = [&] { bench.Click(IDC_CONNECT); };
 
     std::vector<CSeries> connect{{"click → \"?:\"", 50, {}},
@@ -357,8 +371,10 @@ int main(int argc, char** argv)
         return Fail("no time-out after a Connect without replies");
 
     std::printf("Talking to the drive: the dialog against the simulated adapter on a "
-                "pseudo-terminal; %s; load average %s before, %s after\n",
-                qPrintable(MachineText()), qPrintable(strLoadBefore), qPrintable(LoadAverage()));
+                "pseudo-terminal; %d ms added to every step between waits; %s; load average %s "
+                "before, %s after\n",
+                nStepDelayMs, qPrintable(MachineText()), qPrintable(strLoadBefore),
+                qPrintable(LoadAverage()));
     PrintPacingTable("Connect (each followed by Disconnect)", connect);
     PrintPacingTable("Apply", apply);
     PrintPacingTable("Test", test);

@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <utility>
 
 void CRT3180Dlg::ConnectDrive()
 {
@@ -86,15 +85,13 @@ void CRT3180Dlg::OnTest()
     SetDlgItemText(IDC_TEST, QString::fromLatin1(bOn ? kTextTestOn : kTextTestOff));
 }
 
-// The pointer shows that the program is busy; a close asked for meanwhile
-// ends the dialog only after the last command.
+// The pointer shows that the program is busy. Clicks, keys and the close
+// box wait meanwhile in the window system's queue (see ui/WindowPump.h).
 void CRT3180Dlg::RunDriveSequence(const std::function<void()>& sequence)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     sequence();
     QApplication::restoreOverrideCursor();
-    if (std::exchange(m_bCancelHeld, false))
-        OnCancel();
 }
 
 void CRT3180Dlg::OnTimer()

@@ -178,12 +178,6 @@ void CRT3180Dlg::OnHelpAbout()
 // The one closing path: every way of ending the dialog comes here.
 void CRT3180Dlg::OnCancel()
 {
-    // Asked for while the drive is being talked to (the close box: input
-    // waits on its own): acted on once the sequence has ended.
-    if (m_drive.IsInSequence()) {
-        m_bCancelHeld = true;
-        return;
-    }
     m_drive.Close();
     QDialog::reject();
 }

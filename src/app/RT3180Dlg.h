@@ -118,5 +118,4 @@ private:
     QHash<int, QWidget*> m_controls;
     QHash<int, QAction*> m_menuItems;
     bool m_bInitialised = false;
-    bool m_bCancelHeld = false;
 };

@@ -137,7 +137,8 @@ void CDriveProtocol::OnTimer()
 bool CDriveProtocol::event(QEvent* pEvent)
 {
     if (pEvent->type() == PROC_KOLV_MSG) {
-        const auto nByte = static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
+        const auto nByte =
+            static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
         if (m_bInSequence)
             m_heldBytes.append(static_cast<char>(nByte));
         else

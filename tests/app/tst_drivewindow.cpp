@@ -11,9 +11,13 @@
 #include "port/StoredPort.h"
 #include "settings/SettingLists.h"
 #include "ui/Resource.h"
+#include "ui/WindowPump.h"
 
 #include <QComboBox>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
+#include <qpa/qwindowsysteminterface.h>
 
 class TestDriveWindow : public QObject
 {
@@ -119,6 +123,52 @@ private slots:
         QTRY_COMPARE(ReaderThreads().size(), 0);
         CSerialPort other;
         QVERIFY(other.Open(m_pPeer->Path()));
+    }
+
+    // While a sequence waits, a click on Exit and the close box wait in the
+    // window system's queue: either ends the dialog only after the last
+    // command was written, as with the thread blocked.
+    void inputAndCloseWaitForTheSequence_data()
+    {
+        QTest::addColumn<bool>("bCloseBox");
+        QTest::newRow("Exit clicked") << false;
+        QTest::newRow("close box") << true;
+    }
+    void inputAndCloseWaitForTheSequence()
+    {
+        QFETCH(bool, bCloseBox);
+        SetSleepHook({}); // the real clock and the window's own pump
+        InstallWindowPump();
+        auto unpump = qScopeGuard([] { SetWaitPump({}); });
+        m_pDlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+        Click(IDC_CONNECT);
+        Drain();
+
+        bool bOpenAtWrite = false;
+        connect(&m_pDlg->Drive(), &CDriveProtocol::txLampChanged, this,
+                [&](int nState) { bOpenAtWrite = nState || m_pDlg->isVisible(); });
+        QWindow* pWindow = m_pDlg->windowHandle();
+        QWidget* pExit = m_pDlg->GetDlgItem(IDCANCEL);
+        const QPointF ptExit = pExit->mapTo(m_pDlg.get(), pExit->rect().center());
+        QTimer::singleShot(20, this, [=, this] { // in the lead-in of "D:"
+            if (bCloseBox) {
+                QWindowSystemInterface::handleCloseEvent<
+                    QWindowSystemInterface::AsynchronousDelivery>(pWindow);
+                return;
+            }
+            for (const QEvent::Type eType : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QWindowSystemInterface::handleMouseEvent<
+                    QWindowSystemInterface::AsynchronousDelivery>(
+                    pWindow, ptExit, pWindow->mapToGlobal(ptExit),
+                    eType == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                    Qt::LeftButton, eType);
+        });
+        Click(IDC_TEST);
+        QVERIFY(bOpenAtWrite);
+        QCOMPARE(Drain(), QByteArray("D:"));
+        QVERIFY(m_pDlg->isVisible());
+        QTRY_VERIFY(!m_pDlg->isVisible());
     }
 
 private:

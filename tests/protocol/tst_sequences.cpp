@@ -162,6 +162,59 @@ private slots:
         QCOMPARE(Drain(), QByteArray("S:"));
     }
 
+    // Work between the waits (painting, a slow display) takes virtual time
+    // here; the writes still go out at their deadlines from the start, and a
+    // step that cannot make its deadline keeps the following gaps whole.
+    void writesKeepTheirDeadlines_data()
+    {
+        QTest::addColumn<int>("nWork"); // ms at every lamp change
+        QTest::addColumn<QList<int>>("writes");
+        QTest::newRow("no work") << 0 << QList<int>{100, 1150, 4700, 5850};
+        QTest::newRow("10 ms") << 10 << QList<int>{100, 1150, 4700, 5850};
+        QTest::newRow("longer than a lead-in") << 200 << QList<int>{200, 1400, 5100, 6400};
+    }
+    void writesKeepTheirDeadlines()
+    {
+        QFETCH(int, nWork);
+        QFETCH(QList<int>, writes);
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        QList<int> written;
+        CSteadyClock::time_point start;
+        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [&](int nState) {
+            if (!nState)
+                written << int(std::chrono::duration_cast<std::chrono::milliseconds>(Now() - start)
+                                   .count());
+            m_bWorking = true;
+            Sleep(unsigned(nWork));
+            m_bWorking = false;
+        });
+        start = Now();
+        m_pDrive->Apply({2, 8, 2});
+        QCOMPARE(written, writes);
+    }
+
+    // While a sequence waits, the window may handle its own events; the
+    // drive's bytes and time-out wait for the end, as if the thread slept.
+    void bytesAndTimeOutWaitForTheSequence()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        QStringList replies;
+        connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
+                [&](const QString& strReply) { replies << strReply; });
+        const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        });
+        for (char ch : QByteArray("PKN61/72 ready\r"))
+            QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
+        m_pDrive->SetReplyTimer(0); // expires in the first wait; the first command re-arms it
+        m_pDrive->Recall();
+        SetWaitPump(previous);
+        QCOMPARE(m_statusAtPauses, QStringList({"", "", ""}));
+        QCOMPARE(replies, QStringList({"PKN61/72 ready"}));
+        QCOMPARE(m_nLost, 0);
+        QVERIFY(!m_pDrive->IsReplyTimerPending());
+    }
+
 private:
     // What the drive has received and not yet been looked at.
     QByteArray Drain() { return m_pPeer->Receive(64, 50); }
@@ -174,7 +227,7 @@ private:
 
     void Record(unsigned nMilliseconds)
     {
-        if (m_bRxLit)
+        if (m_bRxLit || m_bWorking)
             return; // the pulse of a received byte, not a command's pause
         // Once the lamp is out again, the command is on its way.
         const QByteArray sent = m_bTxLit ? m_pPeer->Receive(64, 0) : m_pPeer->Receive(1, 1000);
@@ -194,7 +247,7 @@ private:
     SleepHook m_previousSleep;
     QStringList m_pauses, m_statusAtPauses;
     QString m_strStatus;
-    bool m_bTxLit = false, m_bRxLit = false;
+    bool m_bTxLit = false, m_bRxLit = false, m_bWorking = false;
     int m_nLost = 0;
 };
 

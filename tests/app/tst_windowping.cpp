@@ -1,0 +1,121 @@
+// While Apply waits, the window still answers the window manager: a
+// _NET_WM_PING sent to it on an Xvfb screen comes back before Apply ends.
+
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace
+{
+
+QByteArray ReadLine(QProcess& process)
+{
+    QByteArray data;
+    while (!data.contains('\n') && process.waitForReadyRead(30000))
+        data += process.readAllStandardOutput();
+    return data;
+}
+
+xcb_atom_t Atom(xcb_connection_t* pConnection, const char* pszName)
+{
+    xcb_intern_atom_reply_t* pReply = xcb_intern_atom_reply(
+        pConnection, xcb_intern_atom(pConnection, 0, std::strlen(pszName), pszName), nullptr);
+    const xcb_atom_t atom = pReply ? pReply->atom : XCB_ATOM_NONE;
+    std::free(pReply);
+    return atom;
+}
+
+} // namespace
+
+class TestWindowPing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pingAnsweredDuringApply();
+};
+
+void TestWindowPing::pingAnsweredDuringApply()
+{
+    const QString strXvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (strXvfb.isEmpty())
+        QSKIP("Xvfb is not installed");
+    QProcess xvfb;
+    xvfb.start(strXvfb, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const auto stopXvfb = qScopeGuard([&xvfb] {
+        xvfb.terminate();
+        xvfb.waitForFinished(5000);
+    });
+    const QByteArray display = ":" + ReadLine(xvfb).trimmed();
+    QVERIFY(display.size() > 1);
+
+    QTemporaryDir config;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    QProcess helper;
+    helper.setProcessEnvironment(env);
+    helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable");
+    const auto stopHelper = qScopeGuard([&helper] {
+        helper.kill();
+        helper.waitForFinished(5000);
+    });
+    const QByteArray line = ReadLine(helper);
+    unsigned long long nWindow = 0;
+    QVERIFY2(std::sscanf(line.constData(), "WINDOW %llu", &nWindow) == 1,
+             (line + helper.readAllStandardError()).constData());
+
+    xcb_connection_t* pConnection = xcb_connect(display.constData(), nullptr);
+    const auto disconnect = qScopeGuard([pConnection] { xcb_disconnect(pConnection); });
+    QVERIFY(!xcb_connection_has_error(pConnection));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(pConnection)).data->root;
+    // The answer is sent to the root window, as to a window manager.
+    const uint32_t nMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(pConnection, root, XCB_CW_EVENT_MASK, &nMask);
+    const xcb_atom_t protocols = Atom(pConnection, "WM_PROTOCOLS");
+    const xcb_atom_t ping = Atom(pConnection, "_NET_WM_PING");
+
+    xcb_client_message_event_t message = {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(nWindow);
+    message.type = protocols;
+    message.data.data32[0] = ping;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    message.data.data32[2] = xcb_window_t(nWindow);
+    const auto tpSent = std::chrono::steady_clock::now();
+    xcb_send_event(pConnection, 0, xcb_window_t(nWindow), XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(pConnection);
+
+    bool bAnswered = false;
+    while (!bAnswered && std::chrono::steady_clock::now() - tpSent < std::chrono::seconds(20)) {
+        xcb_generic_event_t* pEvent = xcb_poll_for_event(pConnection);
+        if (!pEvent) {
+            QTest::qSleep(1);
+            continue;
+        }
+        if ((pEvent->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+            const auto* pAnswer = reinterpret_cast<xcb_client_message_event_t*>(pEvent);
+            bAnswered = pAnswer->type == protocols && pAnswer->data.data32[0] == ping &&
+                        pAnswer->data.data32[2] == xcb_window_t(nWindow);
+        }
+        std::free(pEvent);
+    }
+    QVERIFY2(bAnswered, "the ping was never answered");
+    const auto waited = std::chrono::steady_clock::now() - tpSent;
+    helper.waitForReadyRead(0);
+    QVERIFY2(!helper.readAllStandardOutput().contains("DONE"), "answered only after Apply");
+    qInfo("ping answered after %.1f ms",
+          std::chrono::duration<double, std::milli>(waited).count());
+    QVERIFY(helper.waitForFinished(30000));
+}
+
+QTEST_MAIN(TestWindowPing)
+#include "tst_windowping.moc"
