@@ -25,6 +25,8 @@ constexpr const char* kUsage =
     "  --delay MS         wait MS milliseconds before each reply (default 0)\n"
     "  --never-answer     take every command, answer none\n"
     "  --answer-limit N   answer the first N commands only, then fall silent\n"
+    "  --keep-resolution R  accept every resolution but keep R (e.g. 1000), as a\n"
+    "                     faulty drive would\n"
     "  --log FILE         log every command and reply line with its time in seconds\n"
     "                     of the monotonic clock; '-' for standard output\n"
     "  --help             show this text\n"
@@ -71,6 +73,8 @@ int ParseArguments(int argc, char** argv, CProgramOptions& options)
         } else if (strArg == "--answer-limit") {
             bOk = ParseCount(argv[++i], nNumber);
             options.sim.nAnswerLimit = nNumber;
+        } else if (strArg == "--keep-resolution") {
+            bOk = ParseResolution(argv[++i], options.sim.nKeepResolution);
         } else if (strArg == "--log") {
             options.strLogFile = argv[++i];
         } else {
