@@ -149,6 +149,8 @@ private slots:
         const QByteArray bytes = log.readAll();
         QVERIFY(bytes.contains(" TX 52 3a 34 |R:4|\n"));
         QVERIFY(bytes.contains(" RX 52 3a 34 20 61 63 63 65 70 74 65 64 0d |R:4 accepted.|\n"));
+        // Each reply line on its own, even when several come before the next command.
+        QVERIFY(bytes.contains(" RX 63 75 72 72 65 6e 74 3a 20 38 30 0d |current: 80.|\n"));
     }
 
     void verifyFindsWhatTheDriveKept()
@@ -203,6 +205,7 @@ private slots:
         ::kill(pid_t(cli.processId()), SIGINT);
         QVERIFY(cli.waitForFinished(2000));
         QCOMPARE(cli.exitCode(), 130);
+        QVERIFY(!m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 5, 500ms));
         QCOMPARE(Commands(), QStringList({"?:", "S:", "?:", "R:4"}));
         CSerialPort window;
         QVERIFY(window.Open("COM1"));
