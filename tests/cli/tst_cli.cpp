@@ -231,14 +231,7 @@ private:
                 QString::fromLocal8Bit(process.readAllStandardError())};
     }
 
-    std::vector<CSimLogEntry> CommandEntries() const
-    {
-        std::vector<CSimLogEntry> commands;
-        for (const CSimLogEntry& entry : m_pSim->Log())
-            if (entry.eKind == CSimLogEntry::EKind::Command)
-                commands.push_back(entry);
-        return commands;
-    }
+    std::vector<CSimLogEntry> CommandEntries() const { return SimCommands(*m_pSim); }
     QStringList Commands() const
     {
         QStringList texts;
