@@ -27,6 +27,12 @@ constexpr const char* kTextSaveFailed = "%1 could not be saved: %2";
 constexpr const char* kTextVerifyFailed = "the drive kept %1, not %2";
 constexpr const char* kTextStopped = "stopped; the port is closed";
 constexpr const char* kTextProgress = "%1 sent, the drive is given %2 s (%3 s left)\n";
+constexpr const char* kTextPrefix = "rt3180-cli: ";
+constexpr const char* kTextConnected = "connected";
+constexpr const char* kTextSent = "sent: ";
+constexpr const char* kTextVerified = "verified";
+constexpr const char* kTextSettings = "%1  resolution %2  current %3 %4  idle %5 %";
+constexpr const char* kTextUnknownValue = "?";
 constexpr const char* kSettingNames[] = {"resolution", "current", "idle"};
 
 constexpr unsigned kPauseSlice = 20;     // ms between looks at a stop request
@@ -60,7 +66,7 @@ QString ListText(std::span<const CSettingEntry> list, int nPosition)
 {
     return nPosition >= 0 && std::size_t(nPosition) < list.size()
                ? QString::fromLatin1(list[std::size_t(nPosition)].pszText)
-               : QStringLiteral("?");
+               : QString::fromLatin1(kTextUnknownValue);
 }
 
 QString AllowedTexts(std::span<const CSettingEntry> list)
@@ -151,7 +157,7 @@ int CCliSession::NoReply()
 int CCliSession::Fail(int nStatus, const QString& strText)
 {
     m_json.insert(QStringLiteral("error"), strText);
-    PrintLine(stderr, QStringLiteral("rt3180-cli: ") + strText);
+    PrintLine(stderr, QString::fromLatin1(kTextPrefix) + strText);
     return nStatus;
 }
 
@@ -166,7 +172,7 @@ int CCliSession::Execute()
                 return Fail(kExitUsage,
                             QString::fromLatin1(kTextNotAllowed)
                                 .arg(QLatin1String(kSettingNames[nSetting]), texts[nSetting],
-                                     QStringLiteral("connected"), AllowedTexts(list)));
+                                     QString::fromLatin1(kTextConnected), AllowedTexts(list)));
         }
     }
     if (m_request.strCommand == QLatin1String("apply") && !m_request.strFile.isEmpty()) {
@@ -193,7 +199,7 @@ int CCliSession::Execute()
     QStringList boxes;
     const MessageBoxHook previous = SetMessageBoxHook([&boxes](const CMessageBoxCall& call) {
         boxes << (call.strDetail.isEmpty() ? call.strText : call.strText + u'\n' + call.strDetail);
-        PrintLine(stderr, QStringLiteral("rt3180-cli: ") + boxes.last());
+        PrintLine(stderr, QString::fromLatin1(kTextPrefix) + boxes.last());
         return IDOK;
     });
     const bool bConnected = m_drive.Connect(m_strPort);
@@ -227,7 +233,7 @@ void CCliSession::Pause(unsigned nMilliseconds)
             std::fputs(QString::fromLatin1(kTextProgress)
                            .arg(QString::fromLatin1(command), Seconds(nMilliseconds),
                                 Seconds(m_nPauseLeft + nMilliseconds))
-                           .prepend(QStringLiteral("rt3180-cli: "))
+                           .prepend(QString::fromLatin1(kTextPrefix))
                            .toLocal8Bit()
                            .constData(),
                        stderr);
@@ -261,6 +267,9 @@ CCliSession::EWait CCliSession::WaitFor(const std::function<bool()>& done)
         return EWait::Stopped;
     m_waitDone = done;
     m_bLost = false;
+    // Replies that came during the pauses are handled in the loop below.
+    if (m_waitDone())
+        return EWait::Done;
     QEventLoop loop;
     QTimer stopPoll;
     connect(&stopPoll, &QTimer::timeout, &loop, [&loop] {
@@ -269,11 +278,6 @@ CCliSession::EWait CCliSession::WaitFor(const std::function<bool()>& done)
     });
     stopPoll.start(kStopPollInterval);
     m_pLoop = &loop;
-    // Replies that came during the sequence's pauses are waiting as events.
-    QTimer::singleShot(0, &loop, [this, &loop] {
-        if (m_waitDone())
-            loop.quit();
-    });
     loop.exec();
     m_pLoop = nullptr;
     if (s_bStopRequested)
@@ -305,7 +309,7 @@ int CCliSession::Identify()
 QString CCliSession::SettingsText(const std::array<int, 3>& positions) const
 {
     const CDriveFamily& family = DriveFamily(m_nFamilyFlag);
-    return QStringLiteral("%1  resolution %2  current %3 %4  idle %5 %")
+    return QString::fromLatin1(kTextSettings)
         .arg(QLatin1String(family.pszName), ListText(kResolutionList, positions[0]),
              ListText(family.currentList, positions[1]), QLatin1String(family.pszCurrentUnit),
              ListText(kIdleList, positions[2]));
@@ -372,7 +376,7 @@ int CCliSession::Apply()
     if (WaitFor([this] { return !m_drive.IsReplyTimerPending(); }) != EWait::Done)
         return NoReply();
     if (!m_request.bJson)
-        PrintLine(stdout, QStringLiteral("sent: ") + SettingsText(positions));
+        PrintLine(stdout, QString::fromLatin1(kTextSent) + SettingsText(positions));
     if (!m_request.bVerify)
         return kExitDone;
 
@@ -380,12 +384,12 @@ int CCliSession::Apply()
         return NoReply();
     m_json.insert(QStringLiteral("kept"), SettingsJson(m_recalled));
     const bool bKept = m_recalled == positions;
-    m_json.insert(QStringLiteral("verified"), bKept);
+    m_json.insert(QString::fromLatin1(kTextVerified), bKept);
     if (!bKept)
         return Fail(kExitRefused, QString::fromLatin1(kTextVerifyFailed)
                                       .arg(SettingsText(m_recalled), SettingsText(positions)));
     if (!m_request.bJson)
-        PrintLine(stdout, QStringLiteral("verified"));
+        PrintLine(stdout, QString::fromLatin1(kTextVerified));
     return kExitDone;
 }
 

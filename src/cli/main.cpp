@@ -28,6 +28,11 @@ constexpr const char* kDescription =
     "could not be opened, 4 no reply in time, 5 a settings file that is not valid,\n"
     "130 stopped by Ctrl-C.";
 
+constexpr const char* kTextUsageError = "rt3180-cli: %s\nTry 'rt3180-cli --help'.\n";
+constexpr const char* kTextNoCommand = "a command is needed";
+constexpr const char* kTextApplyTakes = "apply takes a file, or --resolution, --current and --idle";
+constexpr const char* kTextNotACommandLine = "not a command line: ";
+
 void OnInterrupt(int)
 {
     CCliSession::RequestStop();
@@ -35,8 +40,7 @@ void OnInterrupt(int)
 
 int UsageError(const QString& strText)
 {
-    std::fprintf(stderr, "rt3180-cli: %s\nTry 'rt3180-cli --help'.\n",
-                 strText.toLocal8Bit().constData());
+    std::fprintf(stderr, kTextUsageError, strText.toLocal8Bit().constData());
     return kExitUsage;
 }
 
@@ -46,7 +50,7 @@ bool ParseRequest(const QCommandLineParser& parser, CCliRequest& request, int& n
     QStringList args = parser.positionalArguments();
     nStatus = kExitUsage;
     if (args.isEmpty()) {
-        nStatus = UsageError(QStringLiteral("a command is needed"));
+        nStatus = UsageError(QString::fromLatin1(kTextNoCommand));
         return false;
     }
     request.strCommand = args.takeFirst();
@@ -82,11 +86,10 @@ bool ParseRequest(const QCommandLineParser& parser, CCliRequest& request, int& n
         if (args.isEmpty() && parser.isSet(QStringLiteral("resolution")) &&
             parser.isSet(QStringLiteral("current")) && parser.isSet(QStringLiteral("idle")))
             return true;
-        nStatus = UsageError(QStringLiteral("apply takes a file, or --resolution, --current "
-                                            "and --idle"));
+        nStatus = UsageError(QString::fromLatin1(kTextApplyTakes));
         return false;
     }
-    nStatus = UsageError(QStringLiteral("not a command line: ") +
+    nStatus = UsageError(QString::fromLatin1(kTextNotACommandLine) +
                          parser.positionalArguments().join(u' '));
     return false;
 }
