@@ -7,6 +7,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <csignal>
 #include <cstdio>
 
@@ -38,19 +40,25 @@ void OnInterrupt(int)
     CCliSession::RequestStop();
 }
 
-int UsageError(const QString& strText)
+// A script that asked for JSON gets its one object even for a bad command line.
+int UsageError(const QString& strText, bool bJson = false, const QString& strCommand = {})
 {
     std::fprintf(stderr, kTextUsageError, strText.toLocal8Bit().constData());
+    if (bJson) {
+        const QJsonObject json{{QStringLiteral("command"), strCommand},
+                               {QStringLiteral("exit"), int(kExitUsage)},
+                               {QStringLiteral("error"), strText}};
+        std::printf("%s\n", QJsonDocument(json).toJson(QJsonDocument::Compact).constData());
+    }
     return kExitUsage;
 }
 
-// The request, or the exit status of a usage error in nStatus.
-bool ParseRequest(const QCommandLineParser& parser, CCliRequest& request, int& nStatus)
+// The request, or the reason the command line is not one.
+bool ParseRequest(const QCommandLineParser& parser, CCliRequest& request, QString& strError)
 {
     QStringList args = parser.positionalArguments();
-    nStatus = kExitUsage;
     if (args.isEmpty()) {
-        nStatus = UsageError(QString::fromLatin1(kTextNoCommand));
+        strError = QString::fromLatin1(kTextNoCommand);
         return false;
     }
     request.strCommand = args.takeFirst();
@@ -86,11 +94,10 @@ bool ParseRequest(const QCommandLineParser& parser, CCliRequest& request, int& n
         if (args.isEmpty() && parser.isSet(QStringLiteral("resolution")) &&
             parser.isSet(QStringLiteral("current")) && parser.isSet(QStringLiteral("idle")))
             return true;
-        nStatus = UsageError(QString::fromLatin1(kTextApplyTakes));
+        strError = QString::fromLatin1(kTextApplyTakes);
         return false;
     }
-    nStatus = UsageError(QString::fromLatin1(kTextNotACommandLine) +
-                         parser.positionalArguments().join(u' '));
+    strError = QString::fromLatin1(kTextNotACommandLine) + parser.positionalArguments().join(u' ');
     return false;
 }
 } // namespace
@@ -133,9 +140,9 @@ int main(int argc, char** argv)
         parser.showVersion();
 
     CCliRequest request;
-    int nStatus = kExitDone;
-    if (!ParseRequest(parser, request, nStatus))
-        return nStatus;
+    if (QString strError; !ParseRequest(parser, request, strError))
+        return UsageError(strError, parser.isSet(QStringLiteral("json")),
+                          parser.positionalArguments().value(0));
     if (parser.isSet(QStringLiteral("log"))) {
         QString strReason;
         if (!CWireLog::Open(parser.value(QStringLiteral("log")), &strReason))
@@ -148,7 +155,7 @@ int main(int argc, char** argv)
     sigaction(SIGINT, &action, nullptr);
 
     CCliSession session;
-    nStatus = session.Run(request);
+    const int nStatus = session.Run(request);
     CWireLog::Close();
     return nStatus;
 }

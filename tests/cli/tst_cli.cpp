@@ -45,6 +45,7 @@ private slots:
         QTest::newRow("unknown command") << QStringList{"frob"} << 2 << "not a command line";
         QTest::newRow("unknown option") << QStringList{"--frob", "recall"} << 2 << "frob";
         QTest::newRow("test maybe") << QStringList{"test", "maybe"} << 2 << "not a command";
+        QTest::newRow("JSON usage") << QStringList{"--json", "test", "maybe"} << 2 << "not a";
         QTest::newRow("apply nothing") << QStringList{"apply"} << 2 << "apply takes a file";
         QTest::newRow("resolution not listed")
             << QStringList{"apply", "--resolution", "300", "--current", "4", "--idle", "0"} << 2
@@ -56,6 +57,8 @@ private slots:
         QTest::newRow("missing file") << QStringList{"apply", "none.rt3"} << 5 << "cannot be read";
         QTest::newRow("absent device") << QStringList{"--port", "/dev/nothing", "recall"} << 3
                                        << "/dev/nothing\nThe device does not exist";
+        QTest::newRow("JSON absent device")
+            << QStringList{"--json", "--port", "/dev/nothing", "recall"} << 3 << "/dev/nothing";
         QTest::newRow("not a port") << QStringList{"--port", "LPT1", "identify"} << 3
                                     << "\"LPT1\" is not a serial port name";
     }
@@ -72,6 +75,8 @@ private slots:
         const CRun run = RunCli(args);
         QCOMPARE(run.nExit, exit);
         QVERIFY2(run.strErr.contains(message), qPrintable(run.strErr));
+        if (args.contains("--json")) // one object, saying the same
+            QCOMPARE(QJsonDocument::fromJson(run.strOut.toUtf8())["exit"].toInt(), exit);
         // Nothing reached the drive that could change it.
         for (const QString& strCommand : Commands())
             QVERIFY2(strCommand == "?:" || strCommand == "S:", qPrintable(strCommand));
