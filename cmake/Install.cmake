@@ -35,7 +35,11 @@ install(FILES ${RT3180_GENERATED_RES}/${RT3180_APPSTREAM_ID}.metainfo.xml
 
 # Manual pages go in compressed, as Debian expects; compressed when configured,
 # which happens again whenever a page changes.
-foreach(page rt3180.1 spi-adapter-sim.1)
+set(RT3180_MANUAL_PAGES rt3180.1 spi-adapter-sim.1)
+if(TARGET rt3180-cli)
+  list(APPEND RT3180_MANUAL_PAGES rt3180-cli.1)
+endif()
+foreach(page IN LISTS RT3180_MANUAL_PAGES)
   configure_file(${RT3180_RES}/man/${page} ${RT3180_GENERATED_RES}/man/${page} @ONLY)
   execute_process(COMMAND gzip -9nf ${RT3180_GENERATED_RES}/man/${page} COMMAND_ERROR_IS_FATAL ANY)
   install(FILES ${RT3180_GENERATED_RES}/man/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

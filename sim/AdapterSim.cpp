@@ -30,7 +30,8 @@ void CloseDescriptor(int& nFd)
 
 } // namespace
 
-CAdapterSim::CAdapterSim(CAdapterSimOptions options) : m_options(options), m_drive(options.eFamily)
+CAdapterSim::CAdapterSim(CAdapterSimOptions options)
+    : m_options(options), m_drive(options.eFamily, options.nKeepResolution)
 {
 }
 

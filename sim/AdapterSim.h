@@ -20,6 +20,7 @@ struct CAdapterSimOptions {
     std::chrono::milliseconds replyDelay{0}; // from a command's last byte to its reply
     bool bNeverAnswer = false;               // take commands, answer none
     int nAnswerLimit = -1;                   // answer only the first n commands; -1: all
+    int nKeepResolution = -1;                // resolution code kept whatever is sent; -1: none
 };
 
 // One event on the line, stamped with the steady clock.

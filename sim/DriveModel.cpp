@@ -52,6 +52,8 @@ std::vector<std::string> CDriveModel::Answer(const std::string& strCommand)
     if (pTexts == nullptr || TextOf(*pTexts, nCode) == nullptr)
         return {strCommand + " rejected"}; // no code the drive knows: settings stay
     *pSetting = nCode;
+    if (pSetting == &m_settings.nResolution && m_nKeepResolution >= 0)
+        *pSetting = m_nKeepResolution; // says yes, keeps its own
     return {strCommand + " accepted"};
 }
 
@@ -64,4 +66,15 @@ bool ParseDriveFamily(const std::string& strName, EDriveFamily& eFamily)
     else
         return false;
     return true;
+}
+
+bool ParseResolution(const std::string& strText, int& nCode)
+{
+    for (int i = 0; i < int(kResolutionTexts.size()); ++i) {
+        if (kResolutionTexts[size_t(i)] && strText == kResolutionTexts[size_t(i)]) {
+            nCode = i;
+            return true;
+        }
+    }
+    return false;
 }

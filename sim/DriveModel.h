@@ -17,7 +17,12 @@ struct CDriveSettings {
 class CDriveModel
 {
 public:
-    explicit CDriveModel(EDriveFamily eFamily) : m_eFamily(eFamily) {}
+    // nKeepResolution: the resolution code the drive keeps whatever it is
+    // sent (a faulty drive); -1 for a sound one.
+    explicit CDriveModel(EDriveFamily eFamily, int nKeepResolution = -1)
+        : m_eFamily(eFamily), m_nKeepResolution(nKeepResolution)
+    {
+    }
 
     std::vector<std::string> Answer(const std::string& strCommand);
 
@@ -26,8 +31,12 @@ public:
 
 private:
     EDriveFamily m_eFamily;
+    int m_nKeepResolution;
     CDriveSettings m_settings;
 };
 
 // "rt3180" or "pkn61" as the program's options name them; false for anything else.
+// The code of a resolution the drive reports as strText ("1000"); false when none.
+bool ParseResolution(const std::string& strText, int& nCode);
+
 bool ParseDriveFamily(const std::string& strName, EDriveFamily& eFamily);

@@ -25,6 +25,8 @@ constexpr const char* kUsage =
     "  --delay MS         wait MS milliseconds before each reply (default 0)\n"
     "  --never-answer     take every command, answer none\n"
     "  --answer-limit N   answer the first N commands only, then fall silent\n"
+    "  --keep-resolution R  accept every resolution but keep R (e.g. 1000), as a\n"
+    "                     faulty drive would\n"
     "  --log FILE         log every command and reply line with its time in seconds\n"
     "                     of the monotonic clock; '-' for standard output\n"
     "  -h, --help         show this text and exit\n"
@@ -51,7 +53,7 @@ bool ParseCount(const char* pszText, int& nValue)
 bool IsValueOption(const std::string& strArg)
 {
     return strArg == "--port" || strArg == "--family" || strArg == "--delay" ||
-           strArg == "--answer-limit" || strArg == "--log";
+           strArg == "--answer-limit" || strArg == "--keep-resolution" || strArg == "--log";
 }
 
 // 0: go on; otherwise the exit code (after --help, --version or a bad option).
@@ -85,6 +87,8 @@ int ParseArguments(int argc, char** argv, CProgramOptions& options)
                 options.sim.replyDelay = std::chrono::milliseconds(nNumber);
             else
                 options.sim.nAnswerLimit = nNumber;
+        } else if (strArg == "--keep-resolution") {
+            pszError = ParseResolution(pszValue, options.sim.nKeepResolution) ? nullptr : "bad value for";
         } else {
             options.strLogFile = pszValue;
         }

@@ -9,6 +9,10 @@ class CRT3180App : public QApplication
 
 public:
     CRT3180App(int& argc, char** argv);
+    ~CRT3180App() override;
+
+    // Opens the byte log that "--log FILE" asks for.
+    static void StartWireLog(const QStringList& args);
 
     // Runs the main dialog modally; returns false, the process then ends.
     bool InitInstance();

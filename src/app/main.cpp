@@ -43,8 +43,14 @@ std::optional<int> ParseCommandLine(int argc, char** argv)
                                   QStringLiteral("Show this text and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
+    // Taken by the application object (CRT3180App::StartWireLog).
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Write every byte sent and received, with its "
+                                                "time, to FILE (- for standard error)."),
+                                 QStringLiteral("FILE"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(log);
     for (const char* pszName : kQtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(pszName), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);

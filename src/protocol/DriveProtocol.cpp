@@ -64,6 +64,13 @@ void CDriveProtocol::Test()
     m_bTestOn = !m_bTestOn;
 }
 
+void CDriveProtocol::SetTest(bool bOn)
+{
+    // The toggle sends "off" for a test that counts as on.
+    m_bTestOn = !bOn;
+    Test();
+}
+
 void CDriveProtocol::Close()
 {
     if (m_serial.m_bOpened)

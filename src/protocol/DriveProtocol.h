@@ -38,6 +38,8 @@ public:
     void Apply(const CSettingCodes& codes);
     // While connected, switches the drive's test off when on, on when off.
     void Test();
+    // While connected, sends the command that switches the test on or off.
+    void SetTest(bool bOn);
     // At the program's end: closes the port if one was opened in this run.
     void Close();
 

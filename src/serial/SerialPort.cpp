@@ -3,6 +3,7 @@
 #include "serial/SerialPort.h"
 
 #include "platform/MessageBox.h"
+#include "serial/WireLog.h"
 
 #include <system_error>
 
@@ -76,6 +77,8 @@ bool CSerialPort::Open(QString strPort)
 
 bool CSerialPort::Write(const void* pBuffer, std::uint32_t nCount)
 {
+    if (m_hComm.IsOpen())
+        CWireLog::Sent(pBuffer, nCount);
     return m_hComm.Write(pBuffer, nCount);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/RegisteredMessage.h"
 #include "serial/SerialPort.h"
+#include "serial/WireLog.h"
 
 #include <QCoreApplication>
 #include <pthread.h>
@@ -58,8 +59,11 @@ unsigned SerialReaderThread(CSerialPort* pPort)
         if (port.BytesWaiting() == 0)
             port.WaitEvent(wake);
         unsigned char nByte = 0;
-        if (port.ReadByte(nByte) && pPort->m_pOwner)
-            QCoreApplication::postEvent(pPort->m_pOwner, NewByteEvent(nByte));
+        if (port.ReadByte(nByte)) {
+            CWireLog::Received(nByte);
+            if (pPort->m_pOwner)
+                QCoreApplication::postEvent(pPort->m_pOwner, NewByteEvent(nByte));
+        }
         if (pPort->m_bStopThread)
             return 0;
     }

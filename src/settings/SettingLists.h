@@ -69,11 +69,12 @@ struct CDriveFamily {
     std::span<const CSettingEntry> currentList;
     const char* pszCurrentUnit;
     int nFlag; // the family's flag of SetDriveFamily
+    const char* pszName;
 };
 
 inline constexpr std::array<CDriveFamily, 2> kDriveFamilies{{
-    {"rt3180", "RT3180 SPI Interface commands accepted!", kCurrentAmpereList, "A", 1},
-    {"pkn61", "PKN61/72 SPI Interface commands accepted!", kCurrentPercentList, "%", 0},
+    {"rt3180", "RT3180 SPI Interface commands accepted!", kCurrentAmpereList, "A", 1, "RT3180"},
+    {"pkn61", "PKN61/72 SPI Interface commands accepted!", kCurrentPercentList, "%", 0, "PKN61/72"},
 }};
 
 // The family a flag of SetDriveFamily selects: any non-zero flag is RT3180.

@@ -25,7 +25,7 @@ xcb_atom_t Atom(xcb_connection_t* pConnection, const char* pszName)
 {
     xcb_intern_atom_reply_t* pReply = xcb_intern_atom_reply(
         pConnection, xcb_intern_atom(pConnection, 0, std::strlen(pszName), pszName), nullptr);
-    const xcb_atom_t atom = pReply ? pReply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = pReply ? pReply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(pReply);
     return atom;
 }
@@ -76,7 +76,7 @@ void TestWindowPing::pingAnsweredDuringApply()
     QVERIFY(!xcb_connection_has_error(pConnection));
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(pConnection)).data->root;
     // The answer is sent to the root window, as to a window manager.
-    const uint32_t nMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    const uint32_t nMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(pConnection, root, XCB_CW_EVENT_MASK, &nMask);
     const xcb_atom_t protocols = Atom(pConnection, "WM_PROTOCOLS");
     const xcb_atom_t ping = Atom(pConnection, "_NET_WM_PING");
@@ -112,8 +112,7 @@ void TestWindowPing::pingAnsweredDuringApply()
     const auto waited = std::chrono::steady_clock::now() - tpSent;
     helper.waitForReadyRead(0);
     QVERIFY2(!helper.readAllStandardOutput().contains("DONE"), "answered only after Apply");
-    qInfo("ping answered after %.1f ms",
-          std::chrono::duration<double, std::milli>(waited).count());
+    qInfo("ping answered after %.1f ms", std::chrono::duration<double, std::milli>(waited).count());
     QVERIFY(helper.waitForFinished(30000));
 }
 

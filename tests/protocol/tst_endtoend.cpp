@@ -207,14 +207,7 @@ private:
     void Click(int nID) { ClickDlgItem(*m_pDlg, nID); }
     QString Text(int nID) const { return DlgItemText(*m_pDlg, nID); }
 
-    std::vector<CSimLogEntry> Commands() const
-    {
-        std::vector<CSimLogEntry> commands;
-        for (const CSimLogEntry& entry : m_pSim->Log())
-            if (entry.eKind == CSimLogEntry::EKind::Command)
-                commands.push_back(entry);
-        return commands;
-    }
+    std::vector<CSimLogEntry> Commands() const { return SimCommands(*m_pSim); }
 
     static QStringList Texts(const std::vector<CSimLogEntry>& entries)
     {

@@ -46,3 +46,12 @@ void LinkCom1(const QString& strTarget)
     QVERIFY2(CreatePortLink(PortLinkPath("COM1"), strTarget.toStdString(), strError),
              strError.c_str());
 }
+
+std::vector<CSimLogEntry> SimCommands(const CAdapterSim& sim)
+{
+    std::vector<CSimLogEntry> commands;
+    for (const CSimLogEntry& entry : sim.Log())
+        if (entry.eKind == CSimLogEntry::EKind::Command)
+            commands.push_back(entry);
+    return commands;
+}

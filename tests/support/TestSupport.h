@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdapterSim.h"
 #include "platform/MessageBox.h"
 
 #include <QList>
@@ -35,3 +36,6 @@ private:
 
 // Maps the port name COM1 to a device, as the user's link would.
 void LinkCom1(const QString& strTarget);
+
+// The commands the simulated drive has taken so far, in order.
+std::vector<CSimLogEntry> SimCommands(const CAdapterSim& sim);
