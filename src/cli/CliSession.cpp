@@ -124,7 +124,7 @@ CCliSession::CCliSession()
 
 CCliSession::~CCliSession()
 {
-    SetSleepHook({});
+    SetWaitPump({});
 }
 
 void CCliSession::RequestStop()
@@ -208,7 +208,7 @@ int CCliSession::Execute()
         m_json.insert(QStringLiteral("error"), boxes.join(u'\n'));
         return kExitPortNotOpened;
     }
-    SetSleepHook([this](unsigned nMilliseconds) { Pause(nMilliseconds); });
+    SetWaitPump([this](CSteadyClock::time_point deadline) { return Pause(deadline); });
 
     if (m_request.strCommand == QLatin1String("identify"))
         return Identify();
@@ -221,8 +221,13 @@ int CCliSession::Execute()
     return Test();
 }
 
-void CCliSession::Pause(unsigned nMilliseconds)
+// A wait of a sequence: the progress line, and a look at Ctrl-C every slice;
+// the clock's precise sleep takes the last slice.
+bool CCliSession::Pause(CSteadyClock::time_point deadline)
 {
+    using namespace std::chrono;
+    const auto nMilliseconds =
+        unsigned(std::max<long long>(0, ceil<milliseconds>(deadline - Now()).count()));
     if (m_nStep >= 0 && m_nStep < int(m_steps.size())) {
         m_nPauseLeft -= std::min(m_nPauseLeft, nMilliseconds);
         if (nMilliseconds >= kProgressFrom && !m_request.bQuiet) {
@@ -240,13 +245,14 @@ void CCliSession::Pause(unsigned nMilliseconds)
         }
     }
     // Cut into slices so that Ctrl-C closes the port before the next command.
-    for (unsigned nDone = 0; nDone < nMilliseconds; nDone += kPauseSlice) {
+    for (;;) {
         if (s_bStopRequested) {
             m_drive.Disconnect();
-            return;
+            return false;
         }
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(std::min(kPauseSlice, nMilliseconds - nDone)));
+        if (deadline - Now() <= milliseconds(kPauseSlice))
+            return true;
+        std::this_thread::sleep_for(milliseconds(kPauseSlice));
     }
 }
 

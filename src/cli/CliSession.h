@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QJsonObject>
@@ -63,7 +64,7 @@ private:
     EWait RecallAll();
     EWait WaitFor(const std::function<bool()>& done);
     void RunSequence(std::span<const CCommandStep> steps, const std::function<void()>& run);
-    void Pause(unsigned nMilliseconds);
+    bool Pause(CSteadyClock::time_point deadline);
     int ResolveCodes(CSettingCodes& codes, std::array<int, 3>& positions);
     int NoReply();
     int Fail(int nStatus, const QString& strText);

@@ -72,7 +72,7 @@ void SleepUntil(CSteadyClock::time_point deadline)
 
 void WaitUntil(CSteadyClock::time_point deadline)
 {
-    if (State().pump)
-        State().pump(deadline);
+    if (State().pump && !State().pump(deadline))
+        return;
     SleepUntil(deadline);
 }

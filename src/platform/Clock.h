@@ -14,7 +14,8 @@ void SleepUntil(CSteadyClock::time_point deadline);
 
 // The waits of a command sequence: until the deadline, the pump in place
 // (the window's: it keeps answering the window system) runs first, then the
-// rest is slept precisely.
+// rest is slept precisely. A pump that returns false ends the wait at once
+// (the program is stopping).
 void WaitUntil(CSteadyClock::time_point deadline);
 
 using SleepHook = std::function<void(unsigned)>;
@@ -23,6 +24,6 @@ using SleepHook = std::function<void(unsigned)>;
 // clock). Returns the previous hook.
 SleepHook SetSleepHook(SleepHook hook);
 
-using WaitPump = std::function<void(CSteadyClock::time_point)>;
+using WaitPump = std::function<bool(CSteadyClock::time_point)>;
 // Puts a pump in place for WaitUntil (empty: none). Returns the previous one.
 WaitPump SetWaitPump(WaitPump pump);

@@ -10,13 +10,13 @@ namespace
 // The last stretch is left to the precise sleep: a timer wakes a little late.
 constexpr std::chrono::milliseconds kPreciseEnd{2};
 
-void PumpWindowSystem(CSteadyClock::time_point deadline)
+bool PumpWindowSystem(CSteadyClock::time_point deadline)
 {
     using namespace std::chrono;
     for (;;) {
         const auto remaining = ceil<milliseconds>(deadline - kPreciseEnd - Now());
         if (remaining.count() <= 0)
-            return;
+            return true;
         QEventLoop loop;
         QTimer::singleShot(remaining, Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);

@@ -182,8 +182,8 @@ private slots:
         CSteadyClock::time_point start;
         connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [&](int nState) {
             if (!nState)
-                written << int(std::chrono::duration_cast<std::chrono::milliseconds>(Now() - start)
-                                   .count());
+                written << int(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Now() - start).count());
             m_bWorking = true;
             Sleep(unsigned(nWork));
             m_bWorking = false;
@@ -203,6 +203,7 @@ private slots:
                 [&](const QString& strReply) { replies << strReply; });
         const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            return true;
         });
         for (char ch : QByteArray("PKN61/72 ready\r"))
             QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
