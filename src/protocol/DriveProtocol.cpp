@@ -70,10 +70,16 @@ void CDriveProtocol::Close()
 
 void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSettingCodes& codes)
 {
+    const bool bOpenAtStart = m_serial.m_hComm.IsOpen();
     for (const CCommandStep& step : steps) {
         const QByteArray command = CommandBytes(step.eCommand, codes, m_bTestOn);
         emit txLampChanged(1);
         Sleep(step.nLeadIn);
+        // A hang-up met during a wait has been reported; no time-out follows it.
+        if (bOpenAtStart && !m_serial.m_hComm.IsOpen()) {
+            emit txLampChanged(0);
+            return;
+        }
         // A failed write shows only as a missing reply.
         m_serial.Write(command.constData(), static_cast<unsigned>(command.size()));
         SetReplyTimer(step.nReplyTimeout);
@@ -103,8 +109,22 @@ void CDriveProtocol::OnTimer()
     emit connectionLost();
 }
 
+void CDriveProtocol::OnHangup()
+{
+    // Bytes posted before the hang-up are handled first, as on a time-out.
+    QCoreApplication::sendPostedEvents(this, PROC_KOLV_MSG);
+    KillReplyTimer();
+    m_serial.Close();
+    emit statusChanged(QString::fromLatin1(kStatusConnectionLost));
+    emit connectionLost();
+}
+
 bool CDriveProtocol::event(QEvent* pEvent)
 {
+    if (pEvent->type() == PROC_KOLV_HANGUP) {
+        OnHangup();
+        return true;
+    }
     if (pEvent->type() == PROC_KOLV_MSG) {
         OnReceiveByte(static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte()));
         return true;

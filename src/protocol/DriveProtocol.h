@@ -46,6 +46,10 @@ public:
     // The reply time-out: bytes already received are handled first, and a
     // recognised line among them means there was no time-out.
     void OnTimer();
+    // The device hung up (the reader's hang-up event): it is closed and the
+    // loss reported at once, as a time-out would; the link stays connected
+    // so that Disconnect and Connect open it again.
+    void OnHangup();
 
     // The reply timer: arming it again replaces the pending time-out.
     void SetReplyTimer(int nMilliseconds);
@@ -74,7 +78,8 @@ signals:
     void resolutionRecalled(int nIndex);
     void currentRecalled(int nIndex);
     void idleRecalled(int nIndex);
-    // No recognised reply in time; the port stays open.
+    // No recognised reply in time (the port stays open), or the device hung
+    // up (it is closed).
     void connectionLost();
 
 protected:

@@ -19,16 +19,28 @@ constexpr std::uint32_t kFirstWaitEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD
 // Qt's event queue hands the event to the GUI thread under a lock the thread
 // sanitizer cannot see, Qt not being instrumented; in that build the making
 // of the event is kept out of its view, or every handler would look racy.
-QEvent* NewByteEvent(unsigned char nByte)
+template <class TMake> QEvent* NewEvent(TMake make)
 {
 #if defined(__SANITIZE_THREAD__)
     AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
 #endif
-    QEvent* pEvent = new CReceivedByteEvent(nByte);
+    QEvent* pEvent = make();
 #if defined(__SANITIZE_THREAD__)
     AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
 #endif
     return pEvent;
+}
+
+// Tells the owner once that the device is gone, then sleeps until Close
+// wakes us: a hung-up device never comes back, and must not be polled.
+unsigned ReportHangup(CSerialPort* pPort)
+{
+    if (pPort->m_pOwner)
+        QCoreApplication::postEvent(pPort->m_pOwner,
+                                    NewEvent([] { return new QEvent(PROC_KOLV_HANGUP); }));
+    while (!pPort->m_bStopThread)
+        pPort->m_hComm.WaitEvent(pPort->m_hShutdownEvent);
+    return 0;
 }
 } // namespace
 
@@ -50,6 +62,8 @@ unsigned SerialReaderThread(CSerialPort* pPort)
             break;
         if (pPort->m_bStopThread)
             return 0;
+        if (port.IsGone())
+            return ReportHangup(pPort);
     }
 
     // One byte a pass. The idle pause lasts until a byte arrives or Close
@@ -59,8 +73,11 @@ unsigned SerialReaderThread(CSerialPort* pPort)
             port.WaitEvent(wake);
         unsigned char nByte = 0;
         if (port.ReadByte(nByte) && pPort->m_pOwner)
-            QCoreApplication::postEvent(pPort->m_pOwner, NewByteEvent(nByte));
+            QCoreApplication::postEvent(
+                pPort->m_pOwner, NewEvent([nByte] { return new CReceivedByteEvent(nByte); }));
         if (pPort->m_bStopThread)
             return 0;
+        if (port.IsGone())
+            return ReportHangup(pPort);
     }
 }
