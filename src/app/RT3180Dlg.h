@@ -12,6 +12,7 @@
 class CLedIndicator;
 class QAction;
 class QComboBox;
+class QMenu;
 class QMenuBar;
 class QWidget;
 
@@ -64,6 +65,10 @@ public:
     void OnPortCom2();
     void OnPortCom3();
     void OnPortCom4();
+    // The devices present, below COM1 to COM4; filled as the menu opens.
+    void FillDeviceItems();
+    void OnPortDevice(const QString& strPath);
+    void OnPortOther();
 
     // Help: the About box.
     void OnHelpAbout();
@@ -95,6 +100,7 @@ private:
     void ConnectDrive();
     void CheckStoredPortItem();
     void OnPortCom(int nPort);
+    void ShowChosenPort();
     void ShowDisconnected(const QString& strStatus);
     CSettingCodes SelectedCodes() const;
     CRT3180Data SelectedPositions() const;
@@ -112,6 +118,9 @@ private:
     QIcon m_hIcon;
 
     QMenuBar* m_pMenuBar = nullptr;
+    QMenu* m_pPortMenu = nullptr;
+    QAction* m_pOtherPortItem = nullptr;
+    QList<QAction*> m_deviceItems;
     QWidget* m_pClient = nullptr;
     QHash<int, QWidget*> m_controls;
     QHash<int, QAction*> m_menuItems;

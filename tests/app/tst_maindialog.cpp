@@ -127,7 +127,7 @@ private slots:
         };
         QCOMPARE(itemsOf(dlg.GetMenu()->actions()[0]), QStringList({"Open", "Save", "Exit"}));
         QCOMPARE(itemsOf(dlg.GetMenu()->actions()[2]),
-                 QStringList({"COM1", "COM2", "COM3", "COM4"}));
+                 QStringList({"COM1", "COM2", "COM3", "COM4", "", "Other..."}));
         QVERIFY(!dlg.GetMenu()->actions()[1]->menu());
         QVERIFY(!dlg.GetMenu()->actions()[3]->menu());
         QCOMPARE(dlg.GetMenuItem(ID_RECALL), dlg.GetMenu()->actions()[1]);
