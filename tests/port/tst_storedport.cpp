@@ -9,6 +9,7 @@
 #include "port/SerialDevices.h"
 #include "ui/Resource.h"
 
+#include <QInputDialog>
 #include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
@@ -188,6 +189,17 @@ void TestStoredPort::devicesPresentAreListedAndStored()
     dlg->GetMenuItem(ID_PORT_COM2)->trigger();
     QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList());
     QCOMPARE(Shown(*dlg), "COM2 | RT3180 SPI Interface not connected to: COM2");
+
+    // Other... takes a path; a bare name is one of /dev.
+    QTimer::singleShot(0, dlg.get(), [] {
+        if (auto* pAsk = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            pAsk->setTextValue("ttyUSB7");
+            pAsk->accept();
+        }
+    });
+    ChooseDevice(*dlg, "Other...");
+    QCOMPARE(StoredPort(), "/dev/ttyUSB7");
+    QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList("* /dev/ttyUSB7 (absent)"));
 }
 
 QTEST_MAIN(TestStoredPort)
