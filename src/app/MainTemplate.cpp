@@ -94,6 +94,12 @@ void CRT3180Dlg::CreateMenu()
     QMenu* pPort = m_pMenuBar->addMenu(QStringLiteral("Port"));
     for (int i = 0; i < int(kPortNames.size()); ++i)
         addItem(pPort, ID_PORT_COM1 + i, kPortNames[i])->setCheckable(true);
+    // The devices present are looked for each time the menu opens.
+    m_pPortMenu = pPort;
+    pPort->addSeparator();
+    m_pOtherPortItem = pPort->addAction(QString::fromLatin1(kTextOtherPort));
+    connect(pPort, &QMenu::aboutToShow, this, &CRT3180Dlg::FillDeviceItems);
+    connect(m_pOtherPortItem, &QAction::triggered, this, &CRT3180Dlg::OnPortOther);
 
     addItem(m_pMenuBar, ID_HELP, "Help");
 }

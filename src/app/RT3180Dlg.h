@@ -13,6 +13,7 @@
 class CLedIndicator;
 class QAction;
 class QComboBox;
+class QMenu;
 class QMenuBar;
 class QWidget;
 
@@ -65,6 +66,10 @@ public:
     void OnPortCom2();
     void OnPortCom3();
     void OnPortCom4();
+    // The devices present, below COM1 to COM4; filled as the menu opens.
+    void FillDeviceItems();
+    void OnPortDevice(const QString& strPath);
+    void OnPortOther();
 
     // Help: the About box.
     void OnHelpAbout();
@@ -96,6 +101,7 @@ private:
     void ConnectDrive();
     void CheckStoredPortItem();
     void OnPortCom(int nPort);
+    void ShowChosenPort();
     void ShowDisconnected(const QString& strStatus);
     CSettingCodes SelectedCodes() const;
     void RunDriveSequence(const std::function<void()>& sequence);
@@ -114,6 +120,9 @@ private:
     QIcon m_hIcon;
 
     QMenuBar* m_pMenuBar = nullptr;
+    QMenu* m_pPortMenu = nullptr;
+    QAction* m_pOtherPortItem = nullptr;
+    QList<QAction*> m_deviceItems;
     QWidget* m_pClient = nullptr;
     QHash<int, QWidget*> m_controls;
     QHash<int, QAction*> m_menuItems;

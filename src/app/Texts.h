@@ -10,6 +10,10 @@ inline constexpr const char* kTextTestOff = "Test Off";
 inline constexpr const char* kTextConnect = "Connect";
 inline constexpr const char* kTextDisconnect = "Disconnect";
 
+// Port menu: the entry that asks for a device path, and its question.
+inline constexpr const char* kTextOtherPort = "Other...";
+inline constexpr const char* kTextAskDevicePath = "Device path of the serial port:";
+
 // Status line; the port name follows the texts that end in a blank.
 inline constexpr const char* kStatusNotConnectedStartup =
     "PKN61/72 & RT3180 SPI Interface not connected to: ";

@@ -6,6 +6,10 @@
 // dialog. Registered once, before any window exists.
 extern const QEvent::Type PROC_KOLV_MSG;
 
+// Posted by the reader after the last byte when the device has hung up
+// (adapter pulled, other end closed); carries nothing.
+extern const QEvent::Type PROC_KOLV_HANGUP;
+
 class CReceivedByteEvent : public QEvent
 {
 public:

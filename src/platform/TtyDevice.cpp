@@ -14,6 +14,7 @@
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -37,17 +38,71 @@ QString PortLinkPath(const QString& strNumber)
 
 const QString kStandardPortPrefix = QStringLiteral("/dev/ttyS");
 
-QString OwningGroup(const QString& strPath)
+// A user's or group's name from the system's database; the number where it has none.
+template <class TEntry, class TId>
+QString EntryName(TId nId, int (*pLookup)(TId, TEntry*, char*, size_t, TEntry**),
+                  char* TEntry::*pName)
 {
+    TEntry entry{};
+    TEntry* pFound = nullptr;
+    char buffer[4096];
+    if (pLookup(nId, &entry, buffer, sizeof buffer, &pFound) != 0 || !pFound)
+        return QString::number(nId);
+    return QString::fromLocal8Bit(pFound->*pName);
+}
+
+// The first process /proc shows with the device open; other users' processes
+// are hidden from us, so this may find nobody.
+QString DeviceHolder(const QString& strDevice)
+{
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& strPid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!strPid.front().isDigit())
+            continue;
+        const QDir fds(proc.filePath(strPid + QStringLiteral("/fd")));
+        for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System)) {
+            if (fd.symLinkTarget() != strDevice)
+                continue;
+            QFile comm(proc.filePath(strPid + QStringLiteral("/comm")));
+            const QString strName = comm.open(QIODevice::ReadOnly)
+                                        ? QString::fromLocal8Bit(comm.readAll()).trimmed()
+                                        : QStringLiteral("a program");
+            return QStringLiteral("%1 (process %2)").arg(strName, strPid);
+        }
+    }
+    return {};
+}
+
+CDeviceAccess DeviceAccess(const QString& strPath, bool bFindHolder)
+{
+    CDeviceAccess access;
     struct stat info = {};
     if (stat(QFile::encodeName(strPath).constData(), &info) != 0)
-        return {};
-    group entry{};
-    group* pFound = nullptr;
-    char buffer[4096];
-    if (getgrgid_r(info.st_gid, &entry, buffer, sizeof buffer, &pFound) != 0 || !pFound)
-        return {};
-    return QString::fromLocal8Bit(pFound->gr_name);
+        return access;
+    access.nMode = info.st_mode & 07777;
+    access.strOwner = EntryName<passwd>(info.st_uid, getpwuid_r, &passwd::pw_name);
+    access.strGroup = EntryName<group>(info.st_gid, getgrgid_r, &group::gr_name);
+    if (bFindHolder)
+        access.strHolder = DeviceHolder(QFileInfo(strPath).canonicalFilePath());
+    return access;
+}
+
+QString FileKind(unsigned nType)
+{
+    switch (nType) {
+    case S_IFIFO:
+        return QStringLiteral("a FIFO (named pipe)");
+    case S_IFREG:
+        return QStringLiteral("a regular file");
+    case S_IFDIR:
+        return QStringLiteral("a folder");
+    case S_IFSOCK:
+        return QStringLiteral("a socket");
+    case S_IFBLK:
+        return QStringLiteral("a block device");
+    default:
+        return QStringLiteral("a device that is not a terminal");
+    }
 }
 
 void ChangeModemLine(int nFd, int nLine, bool bOn)
@@ -75,6 +130,33 @@ QString ResolvePortPath(const QString& strName)
     return kStandardPortPrefix + QString::number(match.captured(1).toInt() - 1);
 }
 
+QString PermissionAdvice(const CDeviceAccess& access)
+{
+    const QString strMode = QStringLiteral("%1").arg(access.nMode, 4, 8, QLatin1Char('0'));
+    if (access.strGroup != QLatin1String("root") && (access.nMode & 0060) == 0060)
+        return QStringLiteral("You have no permission to use the device. Members of the group "
+                              "\"%1\" may read and write it (mode %2). Add your user to it:\n"
+                              "  sudo usermod -aG %1 $USER\n"
+                              "then log out and in again.")
+            .arg(access.strGroup, strMode);
+    return QStringLiteral("You have no permission to use the device. Only %1 may read and write "
+                          "it (owner %1, group %2, mode %3), so joining a group does not help.\n"
+                          "Give access with a udev rule, as the README shows, e.g. in "
+                          "/etc/udev/rules.d/70-rt3180.rules:\n"
+                          "  SUBSYSTEM==\"tty\", ENV{ID_BUS}==\"usb\", TAG+=\"uaccess\"\n"
+                          "then plug the adapter in again.")
+        .arg(access.strOwner, access.strGroup, strMode);
+}
+
+QString BusyAdvice(const CDeviceAccess& access)
+{
+    if (access.strHolder.isEmpty())
+        return QStringLiteral("The port is busy: another program holds it.");
+    return QStringLiteral("The port is busy: %1 holds it. Close that program, then "
+                          "connect again.")
+        .arg(access.strHolder);
+}
+
 bool ApplyLineSettings(termios& state, unsigned nBaudRate)
 {
     cfmakeraw(&state);
@@ -90,11 +172,23 @@ bool CTtyDevice::Open(const QString& strName)
     m_strName = strName;
     m_strPath = ResolvePortPath(strName);
     m_nError = 0;
+    m_nFileType = S_IFCHR;
     if (m_strPath.isEmpty())
         return false;
 
-    const int nFd =
-        open(QFile::encodeName(m_strPath).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Opening a FIFO could block, and nothing but a terminal may be written to.
+    const QByteArray path = QFile::encodeName(m_strPath);
+    struct stat info = {};
+    if (stat(path.constData(), &info) != 0) {
+        m_nError = errno;
+        return false;
+    }
+    m_nFileType = info.st_mode & S_IFMT;
+    if (!S_ISCHR(info.st_mode)) {
+        m_nError = ENOTTY;
+        return false;
+    }
+    const int nFd = open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (nFd < 0) {
         m_nError = errno;
         return false;
@@ -102,7 +196,7 @@ bool CTtyDevice::Open(const QString& strName)
     // The advisory lock is what keeps a second user out (root passes the
     // terminal's exclusive mode); the exclusive mode stops programs that do
     // not take the lock.
-    if (!isatty(nFd))
+    if (fstat(nFd, &info) != 0 || !S_ISCHR(info.st_mode) || !isatty(nFd))
         m_nError = ENOTTY;
     else if (flock(nFd, LOCK_EX | LOCK_NB) != 0)
         m_nError = errno == EWOULDBLOCK ? EBUSY : errno;
@@ -153,19 +247,13 @@ QString CTtyDevice::FailureReason() const
     case EIO:
         return QStringLiteral("There is no serial port hardware behind this device.");
     case EACCES:
-    case EPERM: {
-        QString strGroup = OwningGroup(m_strPath);
-        if (strGroup.isEmpty())
-            strGroup = QStringLiteral("dialout");
-        return QStringLiteral("You have no permission to use the device. Your user must be a "
-                              "member of the group that owns it, usually \"dialout\" (here "
-                              "\"%1\"): sudo usermod -aG %1 $USER, then log in again.")
-            .arg(strGroup);
-    }
+    case EPERM:
+        return PermissionAdvice(DeviceAccess(m_strPath, false));
     case EBUSY:
-        return QStringLiteral("The port is busy: another program holds it.");
+        return BusyAdvice(DeviceAccess(m_strPath, true));
     case ENOTTY:
-        return QStringLiteral("This is not a serial port (not a terminal device).");
+        return QStringLiteral("This is %1, not a serial port (not a terminal device).")
+            .arg(FileKind(m_nFileType));
     default:
         return QString::fromLocal8Bit(strerror(m_nError));
     }

@@ -36,6 +36,19 @@ QString ResolvePortPath(const QString& strName);
 // speed is not one the terminal interface knows.
 bool ApplyLineSettings(termios& state, unsigned nBaudRate);
 
+// Who may use a device, and who holds it: what the advice is made from.
+struct CDeviceAccess {
+    unsigned nMode = 0; // permission bits of the device
+    QString strOwner;
+    QString strGroup;
+    QString strHolder; // "name (process N)" holding the device; empty when unknown
+};
+// What to do when the device may not be opened: join the group only when a
+// group other than root may read and write it; otherwise a udev rule.
+QString PermissionAdvice(const CDeviceAccess& access);
+// Names the process that holds the device, where one is known.
+QString BusyAdvice(const CDeviceAccess& access);
+
 // One serial port, opened exclusively on a terminal device. Reads and writes
 // never block without bound; waits can be ended at once through a CWakeEvent.
 class CTtyDevice
@@ -46,7 +59,8 @@ public:
     CTtyDevice(const CTtyDevice&) = delete;
     CTtyDevice& operator=(const CTtyDevice&) = delete;
 
-    // Opens and locks the port for this program alone. On failure
+    // Opens and locks the port for this program alone; anything but a
+    // terminal device is refused before it is opened for good. On failure
     // FailureDetail() says why, in words for the user.
     bool Open(const QString& strName);
     bool IsOpen() const { return m_nFd >= 0; }
@@ -78,6 +92,8 @@ public:
     std::size_t BytesWaiting() const;
     // Reads one byte if one is there; never waits.
     bool ReadByte(unsigned char& nByte);
+    // A wait has found the device hung up; only the thread that waits asks.
+    bool IsGone() const { return m_bGone; }
 
 private:
     void ApplyReadTimeouts(termios& state) const;
@@ -87,6 +103,8 @@ private:
     QString m_strName;
     QString m_strPath;
     int m_nError = 0;
+    // The kind of file the path named (S_IFMT bits), for refusing non-devices.
+    unsigned m_nFileType = 0;
     CCommTimeouts m_timeouts;
     std::uint32_t m_nEventMask = 0;
     bool m_bCountsModemLines = false;

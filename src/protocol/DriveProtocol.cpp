@@ -93,6 +93,12 @@ void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSet
         const QByteArray command = CommandBytes(step.eCommand, codes, m_bTestOn);
         emit txLampChanged(1);
         waitFor(step.nLeadIn);
+        // The device hung up during the wait: nothing more is sent, and the
+        // loss is reported once the sequence has ended.
+        if (m_bHangupHeld) {
+            emit txLampChanged(0);
+            break;
+        }
         // A failed write shows only as a missing reply.
         m_serial.Write(command.constData(), static_cast<unsigned>(command.size()));
         SetReplyTimer(step.nReplyTimeout);
@@ -105,13 +111,15 @@ void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSet
 }
 
 // What came while the sequence waited is handled now, in the order it came,
-// as if the thread had been blocked: the bytes, then a time-out that no
-// later arming replaced.
+// as if the thread had been blocked: the bytes, a hang-up, then a time-out
+// that no later arming replaced.
 void CDriveProtocol::DeliverHeld()
 {
     const QByteArray held = std::exchange(m_heldBytes, {});
     for (const char ch : held)
         OnReceiveByte(static_cast<unsigned char>(ch));
+    if (std::exchange(m_bHangupHeld, false))
+        OnHangup();
     if (std::exchange(m_bTimeoutHeld, false))
         OnTimer();
 }
@@ -141,8 +149,25 @@ void CDriveProtocol::OnTimer()
     emit connectionLost();
 }
 
+void CDriveProtocol::OnHangup()
+{
+    // Bytes posted before the hang-up are handled first, as on a time-out.
+    QCoreApplication::sendPostedEvents(this, PROC_KOLV_MSG);
+    KillReplyTimer();
+    m_serial.Close();
+    emit statusChanged(QString::fromLatin1(kStatusConnectionLost));
+    emit connectionLost();
+}
+
 bool CDriveProtocol::event(QEvent* pEvent)
 {
+    if (pEvent->type() == PROC_KOLV_HANGUP) {
+        if (m_bInSequence)
+            m_bHangupHeld = true;
+        else
+            OnHangup();
+        return true;
+    }
     if (pEvent->type() == PROC_KOLV_MSG) {
         const auto nByte =
             static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte());

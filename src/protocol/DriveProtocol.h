@@ -51,6 +51,10 @@ public:
     void OnTimer();
     // True while a sequence runs: received bytes and the time-out wait for its end.
     bool IsInSequence() const { return m_bInSequence; }
+    // The device hung up (the reader's hang-up event): it is closed and the
+    // loss reported at once, as a time-out would; the link stays connected
+    // so that Disconnect and Connect open it again.
+    void OnHangup();
 
     // The reply timer: arming it again replaces the pending time-out.
     void SetReplyTimer(int nMilliseconds);
@@ -79,7 +83,8 @@ signals:
     void resolutionRecalled(int nIndex);
     void currentRecalled(int nIndex);
     void idleRecalled(int nIndex);
-    // No recognised reply in time; the port stays open.
+    // No recognised reply in time (the port stays open), or the device hung
+    // up (it is closed).
     void connectionLost();
 
 protected:
@@ -101,5 +106,6 @@ private:
     // Held while a sequence waits (see RunSequence).
     bool m_bInSequence = false;
     QByteArray m_heldBytes;
+    bool m_bHangupHeld = false;
     bool m_bTimeoutHeld = false;
 };

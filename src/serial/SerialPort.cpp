@@ -3,8 +3,10 @@
 #include "serial/SerialPort.h"
 
 #include "platform/MessageBox.h"
+#include "platform/RegisteredMessage.h"
 #include "serial/WireLog.h"
 
+#include <QCoreApplication>
 #include <system_error>
 
 namespace
@@ -94,4 +96,7 @@ void CSerialPort::Close()
         m_hThread.join();
     m_hComm.Close();
     m_hShutdownEvent.Close();
+    // A hang-up of this device must not end the next one's link.
+    if (m_pOwner)
+        QCoreApplication::removePostedEvents(m_pOwner, PROC_KOLV_HANGUP);
 }

@@ -10,6 +10,8 @@
 #if defined(__SANITIZE_THREAD__)
 extern "C" void AnnotateIgnoreWritesBegin(const char* pFile, int nLine);
 extern "C" void AnnotateIgnoreWritesEnd(const char* pFile, int nLine);
+extern "C" void AnnotateIgnoreReadsBegin(const char* pFile, int nLine);
+extern "C" void AnnotateIgnoreReadsEnd(const char* pFile, int nLine);
 #endif
 
 namespace
@@ -19,17 +21,31 @@ constexpr std::uint32_t kFirstWaitEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD
 
 // Qt's event queue hands the event to the GUI thread under a lock the thread
 // sanitizer cannot see, Qt not being instrumented; in that build the making
-// of the event is kept out of its view, or every handler would look racy.
-QEvent* NewByteEvent(unsigned char nByte)
+// and queueing of the event are kept out of its view, or every handler (and
+// the queue growing on this thread) would look racy.
+template <class TMake> void PostToOwner(CSerialPort* pPort, TMake make)
 {
+    if (!pPort->m_pOwner)
+        return;
 #if defined(__SANITIZE_THREAD__)
     AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
+    AnnotateIgnoreReadsBegin(__FILE__, __LINE__);
 #endif
-    QEvent* pEvent = new CReceivedByteEvent(nByte);
+    QCoreApplication::postEvent(pPort->m_pOwner, make());
 #if defined(__SANITIZE_THREAD__)
+    AnnotateIgnoreReadsEnd(__FILE__, __LINE__);
     AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
 #endif
-    return pEvent;
+}
+
+// Tells the owner once that the device is gone, then sleeps until Close
+// wakes us: a hung-up device never comes back, and must not be polled.
+unsigned ReportHangup(CSerialPort* pPort)
+{
+    PostToOwner(pPort, [] { return new QEvent(PROC_KOLV_HANGUP); });
+    while (!pPort->m_bStopThread)
+        pPort->m_hComm.WaitEvent(pPort->m_hShutdownEvent);
+    return 0;
 }
 } // namespace
 
@@ -51,6 +67,8 @@ unsigned SerialReaderThread(CSerialPort* pPort)
             break;
         if (pPort->m_bStopThread)
             return 0;
+        if (port.IsGone())
+            return ReportHangup(pPort);
     }
 
     // One byte a pass. The idle pause lasts until a byte arrives or Close
@@ -61,10 +79,11 @@ unsigned SerialReaderThread(CSerialPort* pPort)
         unsigned char nByte = 0;
         if (port.ReadByte(nByte)) {
             CWireLog::Received(nByte);
-            if (pPort->m_pOwner)
-                QCoreApplication::postEvent(pPort->m_pOwner, NewByteEvent(nByte));
+            PostToOwner(pPort, [nByte] { return new CReceivedByteEvent(nByte); });
         }
         if (pPort->m_bStopThread)
             return 0;
+        if (port.IsGone())
+            return ReportHangup(pPort);
     }
 }

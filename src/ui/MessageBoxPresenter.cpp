@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTextEdit>
 
 namespace
 {
+constexpr int kDetailWidth = 480;
+
 int ShowMessageBox(const CMessageBoxCall& call)
 {
     QMessageBox box(QApplication::activeWindow());
@@ -17,8 +20,15 @@ int ShowMessageBox(const CMessageBoxCall& call)
     box.setText(call.strText);
     box.setIcon((call.nType & MB_ICONHAND) ? QMessageBox::Critical : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
-    if (!call.strDetail.isEmpty())
+    if (!call.strDetail.isEmpty()) {
         box.setDetailedText(call.strDetail);
+        // Advice with commands in it is read whole: wrapped, in a wider pane.
+        if (auto* pDetail = box.findChild<QTextEdit*>()) {
+            pDetail->setLineWrapMode(QTextEdit::WidgetWidth);
+            pDetail->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            pDetail->setMinimumWidth(kDetailWidth);
+        }
+    }
     box.exec();
     return IDOK;
 }

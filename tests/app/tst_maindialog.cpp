@@ -3,7 +3,9 @@
 
 #include "DialogSupport.h"
 #include "app/RT3180Dlg.h"
+#include "platform/TtyDevice.h"
 #include "ui/DialogUnits.h"
+#include "ui/MessageBoxPresenter.h"
 #include "ui/Resource.h"
 
 #include <QAccessible>
@@ -14,7 +16,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace
@@ -71,6 +77,36 @@ class TestMainDialog : public QObject
     Q_OBJECT
 
 private slots:
+    // The advice in a box's details is read whole, without scrolling
+    // sideways, and the path and commands in it each stand on one line.
+    void boxDetailsWrap()
+    {
+        InstallMessageBoxPresenter();
+        const QString strDetail = "Device: /dev/serial/by-id/usb-Test_Adapter_0001-if00-port0\n" +
+                                  PermissionAdvice({0600, "root", "root", {}});
+        QStringList broken{"not shown"};
+        QTimer::singleShot(0, this, [&broken] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            for (QAbstractButton* pButton : pBox->buttons())
+                if (pBox->buttonRole(pButton) == QMessageBox::ActionRole)
+                    pButton->click(); // Show Details...
+            QApplication::processEvents();
+            if (auto* pDetail = pBox->findChild<QTextEdit*>()) {
+                broken = QStringList();
+                if (pDetail->horizontalScrollBar()->maximum() > 0)
+                    broken << "scrolls sideways";
+                for (QTextBlock block = pDetail->document()->begin(); block.isValid();
+                     block = block.next())
+                    if (block.text().startsWith("  ") || block.text().startsWith("Device:"))
+                        if (block.layout()->lineCount() != 1)
+                            broken << block.text();
+            }
+            pBox->accept();
+        });
+        AfxMessageBox("Unable to open COM1", MB_OK | MB_ICONSTOP, strDetail);
+        SetMessageBoxHook({});
+        QCOMPARE(broken, QStringList());
+    }
     void init() { m_pHome = std::make_unique<CTempConfigHome>(); }
     void cleanup() { m_pHome.reset(); }
 
@@ -127,7 +163,7 @@ private slots:
         };
         QCOMPARE(itemsOf(dlg.GetMenu()->actions()[0]), QStringList({"Open", "Save", "Exit"}));
         QCOMPARE(itemsOf(dlg.GetMenu()->actions()[2]),
-                 QStringList({"COM1", "COM2", "COM3", "COM4"}));
+                 QStringList({"COM1", "COM2", "COM3", "COM4", "", "Other..."}));
         QVERIFY(!dlg.GetMenu()->actions()[1]->menu());
         QVERIFY(!dlg.GetMenu()->actions()[3]->menu());
         QCOMPARE(dlg.GetMenuItem(ID_RECALL), dlg.GetMenu()->actions()[1]);

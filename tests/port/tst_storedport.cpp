@@ -5,9 +5,14 @@
 #include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
 #include "app/Texts.h"
+#include "platform/Clock.h"
+#include "port/SerialDevices.h"
 #include "ui/Resource.h"
 
+#include <QInputDialog>
+#include <QMenu>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QtTest>
 
@@ -50,6 +55,26 @@ QString Shown(const CRT3180Dlg& dlg)
     return strShown + "| " + dlg.GetDlgItem(IDC_STATUS)->property("text").toString();
 }
 
+// The Port menu's items below COM1 to COM4 as it opens, "* " before a checked one.
+QStringList DeviceItems(const CRT3180Dlg& dlg)
+{
+    auto* pMenu = qobject_cast<QMenu*>(dlg.GetMenuItem(ID_PORT_COM1)->parent());
+    emit pMenu->aboutToShow();
+    QStringList items;
+    for (QAction* pItem : pMenu->actions().mid(int(kPortNames.size()) + 1))
+        items << (pItem->isChecked() ? "* " : "") + pItem->text();
+    return items;
+}
+
+void ChooseDevice(const CRT3180Dlg& dlg, const QString& strText)
+{
+    auto* pMenu = qobject_cast<QMenu*>(dlg.GetMenuItem(ID_PORT_COM1)->parent());
+    for (QAction* pItem : pMenu->actions())
+        if (pItem->text().endsWith(strText))
+            return pItem->trigger();
+    QFAIL(qPrintable("no item " + strText));
+}
+
 } // namespace
 
 class TestStoredPort : public QObject
@@ -59,6 +84,7 @@ class TestStoredPort : public QObject
 private slots:
     void startChooseConnect_data();
     void startChooseConnect();
+    void devicesPresentAreListedAndStored();
 };
 
 void TestStoredPort::startChooseConnect_data()
@@ -114,6 +140,66 @@ void TestStoredPort::startChooseConnect()
     dlg.GetMenuItem(ID_PORT_COM1)->trigger();
     QCOMPARE(Shown(dlg), strBefore);
     QCOMPARE(StoredPort(), peer.Path());
+}
+
+void TestStoredPort::devicesPresentAreListedAndStored()
+{
+    CTempConfigHome home;
+    QTemporaryDir dev;
+    const auto restore =
+        qScopeGuard([previous = SetDeviceFolder(dev.path())] { SetDeviceFolder(previous); });
+    const auto noPauses = qScopeGuard([previous = SetSleepHook([](unsigned) {})]() mutable {
+        SetSleepHook(std::move(previous));
+    });
+    CPtyPeer adapter;
+    CPtyPeer other;
+    const QString byId = dev.path() + "/serial/by-id/usb-Test_Adapter_0001-if00-port0";
+    QVERIFY(QDir().mkpath(dev.path() + "/serial/by-id"));
+    QVERIFY(QFile::link(adapter.Path(), byId));
+    // ttyUSB0 is the adapter's own device, listed by its stable name alone.
+    QVERIFY(QFile::link(adapter.Path(), dev.path() + "/ttyUSB0"));
+    QVERIFY(QFile::link(other.Path(), dev.path() + "/ttyACM1"));
+    const QString adapterText = "Test Adapter 0001-if00-port0 (" + adapter.Path() + ")";
+
+    auto dlg = std::make_unique<CRT3180Dlg>();
+    dlg->Create();
+    QCOMPARE(DeviceItems(*dlg), QStringList({adapterText, dev.path() + "/ttyACM1", "Other..."}));
+    ChooseDevice(*dlg, "(" + adapter.Path() + ")");
+    QCOMPARE(StoredPort(), byId);
+    QCOMPARE(Shown(*dlg), "| RT3180 SPI Interface not connected to: " + byId);
+    QCOMPARE(DeviceItems(*dlg).first(), "* " + adapterText);
+
+    dlg->OnConnect();
+    QVERIFY(dlg->Drive().IsConnected());
+    QCOMPARE(adapter.Receive(4, 2000), QByteArray("?:S:"));
+    ChooseDevice(*dlg, "/ttyACM1"); // nothing while connected
+    QCOMPARE(StoredPort(), byId);
+    dlg->OnConnect();
+
+    // A restart shows it checked; unplugged, it is still the port.
+    for (const bool bPresent : {true, false}) {
+        if (!bPresent)
+            QVERIFY(QFile::remove(byId));
+        dlg = std::make_unique<CRT3180Dlg>();
+        dlg->Create();
+        QCOMPARE(Shown(*dlg), QString("| ") + kStatusNotConnectedStartup + byId);
+        QCOMPARE(DeviceItems(*dlg).filter("* "),
+                 QStringList("* " + (bPresent ? adapterText : byId + " (absent)")));
+    }
+    dlg->GetMenuItem(ID_PORT_COM2)->trigger();
+    QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList());
+    QCOMPARE(Shown(*dlg), "COM2 | RT3180 SPI Interface not connected to: COM2");
+
+    // Other... takes a path; a bare name is one of /dev.
+    QTimer::singleShot(0, dlg.get(), [] {
+        if (auto* pAsk = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+            pAsk->setTextValue("ttyUSB7");
+            pAsk->accept();
+        }
+    });
+    ChooseDevice(*dlg, "Other...");
+    QCOMPARE(StoredPort(), "/dev/ttyUSB7");
+    QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList("* /dev/ttyUSB7 (absent)"));
 }
 
 QTEST_MAIN(TestStoredPort)

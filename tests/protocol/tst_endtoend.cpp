@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <chrono>
 #include <thread>
+#include <time.h>
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -180,6 +181,60 @@ private slots:
         QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisible());
         QVERIFY(m_pDlg->GetDlgItem(IDC_BANNER)->isVisible());
         QVERIFY(m_pDlg->GetDlgItem(IDC_TEST)->isEnabled() && m_pDlg->Drive().IsConnected());
+    }
+
+    // The adapter pulled while a reply is awaited: shown at once, once, with
+    // no time-out after it and no work while nothing happens; plugged in
+    // again, Disconnect and Connect reach the drive.
+    void anUnpluggedAdapterIsReportedAtOnceAndReconnects()
+    {
+        CAdapterSimOptions options;
+        options.bNeverAnswer = true;
+        StartSimAndDialog(options);
+        Click(IDC_CONNECT);
+        QVERIFY(m_pDlg->Drive().IsReplyTimerPending());
+        const QString strDevice = QString::fromStdString(m_pSim->SlavePath());
+        // A hung-up terminal's node goes: its descriptors then read "(deleted)".
+        auto held = [&strDevice] {
+            const QDir fds(QStringLiteral("/proc/self/fd"));
+            const auto entries = fds.entryInfoList(QDir::Files | QDir::System);
+            return std::any_of(entries.cbegin(), entries.cend(), [&](const QFileInfo& fd) {
+                return QFile::symLinkTarget(fd.filePath()).remove(" (deleted)") == strDevice;
+            });
+        };
+        QVERIFY(held());
+        const auto tpPulled = steady_clock::now();
+        m_pSim->Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(m_boxes.size(), 1, 1000);
+        QVERIFY2(m_boxes[0].tpShown - tpPulled < 100ms,
+                 qPrintable(QString::number(
+                     duration_cast<milliseconds>(m_boxes[0].tpShown - tpPulled).count())));
+        QCOMPARE(m_boxes[0].strText, kLost);
+        QCOMPARE(Text(IDC_STATUS), kLost);
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
+        QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisible());
+        QVERIFY(!held()); // the dead device is closed
+
+        timespec cpuBefore{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuBefore);
+        QTest::qWait(3500 + 500); // past the reply time-out that was pending
+        timespec cpuAfter{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuAfter);
+        const auto cpuUsed = seconds(cpuAfter.tv_sec - cpuBefore.tv_sec) +
+                             nanoseconds(cpuAfter.tv_nsec - cpuBefore.tv_nsec);
+        QVERIFY2(cpuUsed < 200ms, qPrintable(QString::number(cpuUsed.count())));
+        QCOMPARE(m_boxes.size(), 1);
+
+        m_pSim = std::make_unique<CAdapterSim>();
+        QVERIFY2(m_pSim->Start(), m_pSim->ErrorText().c_str());
+        std::string strError;
+        QVERIFY2(CreatePortLink(PortLinkPath("COM1"), m_pSim->SlavePath(), strError),
+                 strError.c_str());
+        Click(IDC_CONNECT);
+        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Connect"));
+        ConnectAndSettle();
+        QCOMPARE(Text(IDC_STATUS), kRT3180Accepted);
+        QCOMPARE(m_boxes.size(), 1);
     }
 
 private:

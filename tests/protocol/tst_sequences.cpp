@@ -216,6 +216,24 @@ private slots:
         QVERIFY(!m_pDrive->IsReplyTimerPending());
     }
 
+    // A hang-up met in a wait stops the sequence: nothing more is sent, and
+    // the loss is reported once, when the sequence has ended.
+    void hangupEndsTheSequence()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
+            QCoreApplication::processEvents();
+            return true;
+        });
+        QCoreApplication::postEvent(m_pDrive.get(), new QEvent(PROC_KOLV_HANGUP));
+        m_pDrive->Apply({2, 8, 2});
+        SetWaitPump(previous);
+        QCOMPARE(m_pauses, QStringList({"100 lit - 0"}));
+        QCOMPARE(m_nLost, 1);
+        QCOMPARE(Drain(), QByteArray());
+        QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
+    }
+
 private:
     // What the drive has received and not yet been looked at.
     QByteArray Drain() { return m_pPeer->Receive(64, 50); }

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 
 class TestSerialPort : public QObject
@@ -25,7 +26,9 @@ private slots:
         QTest::newRow("COM99") << "/dev/ttyS98";
         QTest::newRow("COM7::") << "is not a serial port name";
         QTest::newRow("/dev/rt3180-none") << "does not exist";
-        QTest::newRow("/dev/null") << "not a terminal device";
+        QTest::newRow("/dev/null") << "a device that is not a terminal";
+        QTest::newRow("%fifo") << "This is a FIFO (named pipe), not a serial port";
+        QTest::newRow("%file") << "This is a regular file, not a serial port";
     }
     void portNames()
     {
@@ -34,11 +37,33 @@ private slots:
         CPtyPeer peer;
         QVERIFY(QDir().mkpath(home.Path() + "/KOLV/ports"));
         QVERIFY(QFile::link(peer.Path(), home.Path() + "/KOLV/ports/com7"));
-        const QString name = QString(QTest::currentDataTag()).replace("%pty", peer.Path());
+        const QString fifo = home.Path() + "/fifo";
+        const QString file = home.Path() + "/file";
+        QVERIFY(mkfifo(QFile::encodeName(fifo), 0600) == 0);
+        QFile regular(file);
+        QVERIFY(regular.open(QIODevice::WriteOnly) && regular.write("x") == 1);
+        regular.close();
+        const int nFifoReader = open(QFile::encodeName(fifo), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const QString name = QString(QTest::currentDataTag())
+                                 .replace("%pty", peer.Path())
+                                 .replace("%fifo", fifo)
+                                 .replace("%file", file);
+        auto state = [](const QString& strPath) {
+            struct stat info = {};
+            stat(QFile::encodeName(strPath), &info);
+            return QList<qint64>{info.st_mode, info.st_size, info.st_mtim.tv_sec,
+                                 info.st_mtim.tv_nsec, info.st_ctim.tv_nsec};
+        };
+        const auto stateBefore = state(name);
 
         CMessageBoxRecorder boxes;
         CCollectingPort port;
         QCOMPARE(port.Open(name), failureDetail.isEmpty());
+        // A refused name is left as it was: not written, not configured.
+        char nRead = 0;
+        QVERIFY(read(nFifoReader, &nRead, 1) <= 0);
+        close(nFifoReader);
+        QVERIFY(failureDetail.isEmpty() || state(name) == stateBefore);
         QCOMPARE(boxes.Texts(),
                  failureDetail.isEmpty() ? QStringList() : QStringList{"Unable to open " + name});
         QVERIFY(failureDetail.isEmpty() || boxes.Calls()[0].nType == (MB_OK | MB_ICONSTOP));
@@ -47,6 +72,32 @@ private slots:
         QVERIFY(peer.Send("4"));
         QTRY_COMPARE(port.m_bytes,
                      failureDetail.isEmpty() ? QList<unsigned>{'4'} : QList<unsigned>());
+    }
+
+    // The advice for a device we may not use (a busy one: openWriteCloseAndDestroy).
+    void permissionAdvice_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("says");
+        const QString udev = "Only root may read and write it (owner root, group %1, mode %2), "
+                             "so joining a group does not help.\nGive access with a udev rule";
+        QTest::newRow("0600 root") << 0600 << "root" << udev.arg("root", "0600");
+        QTest::newRow("0660 root") << 0660 << "root" << udev.arg("root", "0660");
+        QTest::newRow("0600 dialout") << 0600 << "dialout" << udev.arg("dialout", "0600");
+        QTest::newRow("0660 dialout")
+            << 0660 << "dialout"
+            << "Members of the group \"dialout\" may read and write it (mode 0660). Add your user "
+               "to it:\n  sudo usermod -aG dialout $USER\nthen log out and in again.";
+    }
+    void permissionAdvice()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, group);
+        QFETCH(QString, says);
+        const QString advice = PermissionAdvice({unsigned(mode), "root", group, {}});
+        QVERIFY2(advice.contains(says), qPrintable(advice));
+        QCOMPARE(advice.contains("TAG+=\"uaccess\""), !advice.contains("usermod"));
     }
 
     // One port through its life on one peer. Our own descriptor on the port's
@@ -86,7 +137,10 @@ private slots:
             CSerialPort second;
             QVERIFY(!second.Open(peer.Path()));
             QCOMPARE(boxes.Texts(), QStringList{"Unable to open " + peer.Path()});
-            QVERIFY(boxes.Calls()[0].strDetail.contains("another program holds it"));
+            QVERIFY2(boxes.Calls()[0].strDetail.contains(
+                         QString("The port is busy: tst_serialport (process %1) holds it.")
+                             .arg(getpid())),
+                     qPrintable(boxes.Calls()[0].strDetail));
 
             port.Close();
             port.Close();

@@ -72,14 +72,16 @@ private slots:
         QTRY_COMPARE(port.m_bytes.size(), before.size());
 
         peer.Hangup();
-        QTest::qWait(100); // the reader meets the hang-up
+        QList<unsigned> reported(before.cbegin(), before.cend());
+        reported.append(CCollectingPort::kHangup); // once, after the last byte
+        QTRY_COMPARE_WITH_TIMEOUT(port.m_bytes, reported, 100);
         const qint64 nCpuBefore = ThreadCpuNs(nTid);
         QTest::qWait(300);
         const qint64 nCpuUsed = ThreadCpuNs(nTid) - nCpuBefore;
         // A reader that polls a dead device again at once burns a core.
         QVERIFY2(nCpuBefore >= 0 && nCpuUsed < 30'000'000,
                  qPrintable(QStringLiteral("%1 ns").arg(nCpuUsed)));
-        QCOMPARE(port.m_bytes.size(), before.size());
+        QCOMPARE(port.m_bytes, reported);
         QVERIFY(!port.Write("?:", 2));
 
         QElapsedTimer timer;

@@ -94,14 +94,19 @@ class CCollectingPort : public QObject, public CSerialPort
 {
 public:
     CCollectingPort() { m_pOwner = this; }
+    // The bytes in order, and kHangup where the reader reported a hang-up.
     QList<unsigned> m_bytes;
+    static constexpr unsigned kHangup = 0x100;
 
 protected:
     bool event(QEvent* pEvent) override
     {
-        if (pEvent->type() != PROC_KOLV_MSG)
+        if (pEvent->type() == PROC_KOLV_HANGUP)
+            m_bytes.append(kHangup);
+        else if (pEvent->type() == PROC_KOLV_MSG)
+            m_bytes.append(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
+        else
             return QObject::event(pEvent);
-        m_bytes.append(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
         return true;
     }
 };
