@@ -116,8 +116,10 @@ QString ResolvePortPath(const QString& strName)
 {
     if (strName.contains(QLatin1Char('/')))
         return strName;
-    static const QRegularExpression s_comName(QStringLiteral("^COM([1-9][0-9]{0,2}):?$"),
-                                              QRegularExpression::CaseInsensitiveOption);
+    // Anchored to the very end: '$' alone would take "COM1\n" as COM1.
+    static const QRegularExpression s_comName(
+        QRegularExpression::anchoredPattern(QStringLiteral("COM([1-9][0-9]{0,2}):?")),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = s_comName.match(strName);
     if (!match.hasMatch())
         return {};
