@@ -2,6 +2,7 @@
 
 #include "platform/ConfigHome.h"
 #include "platform/WakeEvent.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,22 +88,10 @@ CDeviceAccess DeviceAccess(const QString& strPath, bool bFindHolder)
     return access;
 }
 
-QString FileKind(unsigned nType)
+// A character device here has been found to be no terminal.
+QString DeviceKind(unsigned nType)
 {
-    switch (nType) {
-    case S_IFIFO:
-        return QStringLiteral("a FIFO (named pipe)");
-    case S_IFREG:
-        return QStringLiteral("a regular file");
-    case S_IFDIR:
-        return QStringLiteral("a folder");
-    case S_IFSOCK:
-        return QStringLiteral("a socket");
-    case S_IFBLK:
-        return QStringLiteral("a block device");
-    default:
-        return QStringLiteral("a device that is not a terminal");
-    }
+    return nType == S_IFCHR ? QStringLiteral("a device that is not a terminal") : FileKind(nType);
 }
 
 void ChangeModemLine(int nFd, int nLine, bool bOn)
@@ -255,7 +244,7 @@ QString CTtyDevice::FailureReason() const
         return BusyAdvice(DeviceAccess(m_strPath, true));
     case ENOTTY:
         return QStringLiteral("This is %1, not a serial port (not a terminal device).")
-            .arg(FileKind(m_nFileType));
+            .arg(DeviceKind(m_nFileType));
     default:
         return QString::fromLocal8Bit(strerror(m_nError));
     }
