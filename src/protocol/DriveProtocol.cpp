@@ -85,17 +85,19 @@ void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSet
 {
     m_bInSequence = true;
     CSteadyClock::time_point deadline = Now();
-    auto waitFor = [&deadline](unsigned nMilliseconds) {
+    bool bStopped = false;
+    auto waitFor = [&deadline, &bStopped](unsigned nMilliseconds) {
         deadline = std::max(deadline + std::chrono::milliseconds(nMilliseconds), Now());
-        WaitUntil(deadline);
+        bStopped = !WaitUntil(deadline) || bStopped;
     };
     for (const CCommandStep& step : steps) {
         const QByteArray command = CommandBytes(step.eCommand, codes, m_bTestOn);
         emit txLampChanged(1);
         waitFor(step.nLeadIn);
         // The device hung up during the wait: nothing more is sent, and the
-        // loss is reported once the sequence has ended.
-        if (m_bHangupHeld) {
+        // loss is reported once the sequence has ended. The same when the
+        // program is stopping: the command written last stays the last.
+        if (m_bHangupHeld || bStopped) {
             emit txLampChanged(0);
             break;
         }

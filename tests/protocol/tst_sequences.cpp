@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "platform/Clock.h"
 #include "platform/RegisteredMessage.h"
+#include "protocol/Commands.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
@@ -232,6 +233,20 @@ private slots:
         QCOMPARE(m_nLost, 1);
         QCOMPARE(Drain(), QByteArray());
         QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
+    }
+
+    // A wait the program's stop cuts short ends the sequence after the
+    // command written last: the next one is not sent.
+    void stopEndsTheSequenceBeforeTheNextCommand()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        int nWaits = 0;
+        const WaitPump previous =
+            SetWaitPump([&nWaits](CSteadyClock::time_point) { return ++nWaits == 1; });
+        m_pDrive->Apply({2, 8, 2});
+        SetWaitPump(previous);
+        QCOMPARE(Drain(), CommandBytes(kApplySequence[0].eCommand, {2, 8, 2}, false));
+        QVERIFY(m_pDrive->IsConnected());
     }
 
 private:
