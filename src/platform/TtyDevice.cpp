@@ -425,5 +425,13 @@ std::size_t CTtyDevice::BytesWaiting() const
 
 bool CTtyDevice::ReadByte(unsigned char& nByte)
 {
-    return m_nFd >= 0 && !m_bGone && read(m_nFd, &nByte, 1) == 1;
+    return ReadBytes(&nByte, 1) == 1;
+}
+
+std::size_t CTtyDevice::ReadBytes(unsigned char* pBytes, std::size_t nMax)
+{
+    if (m_nFd < 0 || m_bGone)
+        return 0;
+    const ssize_t nRead = read(m_nFd, pBytes, nMax);
+    return nRead > 0 ? std::size_t(nRead) : 0;
 }
