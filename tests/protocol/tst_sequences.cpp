@@ -10,6 +10,8 @@
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 namespace
 {
@@ -247,6 +249,40 @@ private slots:
         SetWaitPump(previous);
         QCOMPARE(Drain(), CommandBytes(kApplySequence[0].eCommand, {2, 8, 2}, false));
         QVERIFY(m_pDrive->IsConnected());
+    }
+
+    // Bytes that come while a sequence runs are held within the reader's
+    // bound: a device that talks on meanwhile waits in the terminal, and all
+    // of it arrives once the sequence has ended.
+    void talkDuringASequenceIsHeldWithinBounds()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        constexpr qint64 kTalk = 1024 * 1024;
+        std::atomic<qint64> nSent{0};
+        std::atomic<bool> bDone{false};
+        std::thread talker([&] {
+            const QByteArray noise(4096, 'U');
+            while (nSent < kTalk && m_pPeer->Send(noise))
+                nSent += noise.size();
+            bDone = true;
+        });
+        const auto finish = qScopeGuard([&] {
+            QTRY_VERIFY_WITH_TIMEOUT(bDone, 10000);
+            talker.join();
+        });
+        qint64 nSentInSequence = 0;
+        const WaitPump previous = SetWaitPump([&](CSteadyClock::time_point) {
+            QElapsedTimer timer;
+            timer.start();
+            while (timer.elapsed() < 50)
+                QCoreApplication::processEvents();
+            nSentInSequence = nSent;
+            return true;
+        });
+        m_pDrive->Apply({2, 8, 2});
+        SetWaitPump(previous);
+        QVERIFY2(nSentInSequence < kTalk / 4, qPrintable(QString::number(nSentInSequence)));
+        QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000);
     }
 
 private:
