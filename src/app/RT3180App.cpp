@@ -90,6 +90,7 @@ void CRT3180App::CloseWhenIdle()
         QTimer::singleShot(1, this, &CRT3180App::CloseWhenIdle);
         return;
     }
+    m_bStopRequested = true; // before the dialog: it is not shown at all
     for (QWidget* pWidget : topLevelWidgets()) {
         if (auto* pDlg = qobject_cast<CRT3180Dlg*>(pWidget))
             pDlg->OnCancel();
@@ -114,6 +115,8 @@ void CRT3180App::StartWireLog(const QStringList& args)
 
 bool CRT3180App::InitInstance()
 {
+    if (m_bStopRequested)
+        return false;
     CRT3180Dlg dlg;
     dlg.DoModal();
     return false;

@@ -25,4 +25,5 @@ private:
     void CloseWhenIdle();
 
     int m_nSignalPipe[2] = {-1, -1};
+    bool m_bStopRequested = false;
 };
