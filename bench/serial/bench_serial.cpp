@@ -42,9 +42,11 @@ protected:
     {
         if (pEvent->type() != PROC_KOLV_MSG)
             return QObject::event(pEvent);
-        m_handledAt.push_back(Clock::now());
+        // Every byte of a chunk is handled when the chunk is.
+        const auto nBytes = std::size_t(static_cast<CReceivedByteEvent*>(pEvent)->Bytes().size());
+        m_handledAt.insert(m_handledAt.end(), nBytes, Clock::now());
         const std::lock_guard lock(m_mutex);
-        ++m_nHandled;
+        m_nHandled += nBytes;
         m_reached.notify_one();
         return true;
     }

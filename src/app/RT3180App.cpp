@@ -7,7 +7,13 @@
 #include "ui/MessageBoxPresenter.h"
 #include "ui/WindowPump.h"
 
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -17,11 +23,78 @@ CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
     InstallMessageBoxPresenter();
     InstallWindowPump();
     StartWireLog(arguments());
+    CatchStopSignals();
 }
 
 CRT3180App::~CRT3180App()
 {
+    for (const int nSignal : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(nSignal, SIG_DFL);
+    for (const int nFd : m_nSignalPipe) {
+        if (nFd >= 0)
+            close(nFd);
+    }
     CWireLog::Close();
+}
+
+namespace
+{
+int s_nSignalWrite = -1;
+
+void OnSignal(int)
+{
+    const int nSavedErrno = errno;
+    const char ch = 0;
+    [[maybe_unused]] const ssize_t n = write(s_nSignalWrite, &ch, 1);
+    errno = nSavedErrno;
+}
+} // namespace
+
+void CRT3180App::CatchStopSignals()
+{
+    // Only a write is safe in a handler: the rest happens in the event loop.
+    if (pipe2(m_nSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    s_nSignalWrite = m_nSignalPipe[1];
+    auto* pNotifier = new QSocketNotifier(m_nSignalPipe[0], QSocketNotifier::Read, this);
+    connect(pNotifier, &QSocketNotifier::activated, this, &CRT3180App::OnStopSignal);
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    action.sa_flags = SA_RESTART;
+    for (const int nSignal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(nSignal, &action, nullptr);
+}
+
+void CRT3180App::OnStopSignal()
+{
+    char buffer[16];
+    while (read(m_nSignalPipe[0], buffer, sizeof buffer) > 0) {
+    }
+    StopWindowWaits();
+    CloseWhenIdle();
+}
+
+void CRT3180App::CloseWhenIdle()
+{
+    // The sequence's handler returns first, and a box or file dialog is
+    // answered with Cancel; the dialog then closes from its own event loop.
+    QWidget* pModal = activeModalWidget();
+    bool bBusy = pModal && !qobject_cast<CRT3180Dlg*>(pModal);
+    if (bBusy)
+        pModal->close();
+    for (QWidget* pWidget : topLevelWidgets()) {
+        if (auto* pDlg = qobject_cast<CRT3180Dlg*>(pWidget))
+            bBusy = bBusy || pDlg->Drive().IsInSequence();
+    }
+    if (bBusy) {
+        QTimer::singleShot(1, this, &CRT3180App::CloseWhenIdle);
+        return;
+    }
+    m_bStopRequested = true; // before the dialog: it is not shown at all
+    for (QWidget* pWidget : topLevelWidgets()) {
+        if (auto* pDlg = qobject_cast<CRT3180Dlg*>(pWidget))
+            pDlg->OnCancel();
+    }
 }
 
 void CRT3180App::StartWireLog(const QStringList& args)
@@ -42,6 +115,8 @@ void CRT3180App::StartWireLog(const QStringList& args)
 
 bool CRT3180App::InitInstance()
 {
+    if (m_bStopRequested)
+        return false;
     CRT3180Dlg dlg;
     dlg.DoModal();
     return false;

@@ -16,4 +16,14 @@ public:
 
     // Runs the main dialog modally; returns false, the process then ends.
     bool InitInstance();
+
+private:
+    // SIGTERM, SIGINT, SIGHUP: the dialog's closing path, as on Exit, once
+    // a sequence under way has stopped before its next command.
+    void CatchStopSignals();
+    void OnStopSignal();
+    void CloseWhenIdle();
+
+    int m_nSignalPipe[2] = {-1, -1};
+    bool m_bStopRequested = false;
 };

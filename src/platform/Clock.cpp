@@ -70,9 +70,10 @@ void SleepUntil(CSteadyClock::time_point deadline)
     }
 }
 
-void WaitUntil(CSteadyClock::time_point deadline)
+bool WaitUntil(CSteadyClock::time_point deadline)
 {
     if (State().pump && !State().pump(deadline))
-        return;
+        return false;
     SleepUntil(deadline);
+    return true;
 }

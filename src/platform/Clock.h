@@ -15,8 +15,8 @@ void SleepUntil(CSteadyClock::time_point deadline);
 // The waits of a command sequence: until the deadline, the pump in place
 // (the window's: it keeps answering the window system) runs first, then the
 // rest is slept precisely. A pump that returns false ends the wait at once
-// (the program is stopping).
-void WaitUntil(CSteadyClock::time_point deadline);
+// (the program is stopping): false then.
+bool WaitUntil(CSteadyClock::time_point deadline);
 
 using SleepHook = std::function<void(unsigned)>;
 // Replaces the real sleep with a virtual clock: each pause is handed to the

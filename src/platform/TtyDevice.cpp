@@ -2,6 +2,7 @@
 
 #include "platform/ConfigHome.h"
 #include "platform/WakeEvent.h"
+#include "platform/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,22 +88,10 @@ CDeviceAccess DeviceAccess(const QString& strPath, bool bFindHolder)
     return access;
 }
 
-QString FileKind(unsigned nType)
+// A character device here has been found to be no terminal.
+QString DeviceKind(unsigned nType)
 {
-    switch (nType) {
-    case S_IFIFO:
-        return QStringLiteral("a FIFO (named pipe)");
-    case S_IFREG:
-        return QStringLiteral("a regular file");
-    case S_IFDIR:
-        return QStringLiteral("a folder");
-    case S_IFSOCK:
-        return QStringLiteral("a socket");
-    case S_IFBLK:
-        return QStringLiteral("a block device");
-    default:
-        return QStringLiteral("a device that is not a terminal");
-    }
+    return nType == S_IFCHR ? QStringLiteral("a device that is not a terminal") : FileKind(nType);
 }
 
 void ChangeModemLine(int nFd, int nLine, bool bOn)
@@ -116,8 +105,10 @@ QString ResolvePortPath(const QString& strName)
 {
     if (strName.contains(QLatin1Char('/')))
         return strName;
-    static const QRegularExpression s_comName(QStringLiteral("^COM([1-9][0-9]{0,2}):?$"),
-                                              QRegularExpression::CaseInsensitiveOption);
+    // Anchored to the very end: '$' alone would take "COM1\n" as COM1.
+    static const QRegularExpression s_comName(
+        QRegularExpression::anchoredPattern(QStringLiteral("COM([1-9][0-9]{0,2}):?")),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = s_comName.match(strName);
     if (!match.hasMatch())
         return {};
@@ -253,7 +244,7 @@ QString CTtyDevice::FailureReason() const
         return BusyAdvice(DeviceAccess(m_strPath, true));
     case ENOTTY:
         return QStringLiteral("This is %1, not a serial port (not a terminal device).")
-            .arg(FileKind(m_nFileType));
+            .arg(DeviceKind(m_nFileType));
     default:
         return QString::fromLocal8Bit(strerror(m_nError));
     }
@@ -434,5 +425,13 @@ std::size_t CTtyDevice::BytesWaiting() const
 
 bool CTtyDevice::ReadByte(unsigned char& nByte)
 {
-    return m_nFd >= 0 && !m_bGone && read(m_nFd, &nByte, 1) == 1;
+    return ReadBytes(&nByte, 1) == 1;
+}
+
+std::size_t CTtyDevice::ReadBytes(unsigned char* pBytes, std::size_t nMax)
+{
+    if (m_nFd < 0 || m_bGone)
+        return 0;
+    const ssize_t nRead = read(m_nFd, pBytes, nMax);
+    return nRead > 0 ? std::size_t(nRead) : 0;
 }

@@ -92,6 +92,8 @@ public:
     std::size_t BytesWaiting() const;
     // Reads one byte if one is there; never waits.
     bool ReadByte(unsigned char& nByte);
+    // Reads what is there, up to nMax bytes; never waits. 0 when nothing is.
+    std::size_t ReadBytes(unsigned char* pBytes, std::size_t nMax);
     // A wait has found the device hung up; only the thread that waits asks.
     bool IsGone() const { return m_bGone; }
 

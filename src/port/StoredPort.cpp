@@ -1,11 +1,15 @@
 #include "port/StoredPort.h"
 
 #include "platform/ConfigHome.h"
+#include "platform/WholeFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringDecoder>
+#include <QTemporaryDir>
+#include <optional>
 
 namespace
 {
@@ -47,17 +51,26 @@ bool IsSettingsText(const QByteArray& bytes)
     return true;
 }
 
-// The store as Qt reads it, when the file is one; nothing otherwise.
-std::unique_ptr<QSettings> OpenStore()
+// The store's text, when it is a regular file holding settings text;
+// nothing otherwise (and nothing else is opened, nor waited for).
+std::optional<QByteArray> ReadStoreText()
 {
-    const QString strFile = StoredPortFile();
-    QFile file(strFile);
-    if (!QFileInfo(strFile).isFile() || !file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (ReadRegularFile(StoredPortFile(), kMaxStoreSize + 1, bytes) != EReadResult::Read ||
+        bytes.size() > kMaxStoreSize || !IsSettingsText(bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+// Qt's INI reader and writer work on a private copy: their own access to the
+// store would open whatever the name leads to and replace a link's target.
+std::unique_ptr<QSettings> OpenCopy(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    QFile copy(dir.filePath(QStringLiteral("RT318.conf")));
+    if (!dir.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
         return nullptr;
-    const QByteArray bytes = file.read(kMaxStoreSize + 1);
-    if (bytes.size() > kMaxStoreSize || !IsSettingsText(bytes))
-        return nullptr;
-    auto pStore = std::make_unique<QSettings>(strFile, QSettings::IniFormat);
+    copy.close();
+    auto pStore = std::make_unique<QSettings>(copy.fileName(), QSettings::IniFormat);
     return pStore->status() == QSettings::NoError ? std::move(pStore) : nullptr;
 }
 
@@ -72,7 +85,9 @@ bool LoadStoredPort(QString& strPort)
 {
     if (!QFileInfo::exists(StoredPortFile()))
         return false;
-    const std::unique_ptr<QSettings> pStore = OpenStore();
+    const std::optional<QByteArray> text = ReadStoreText();
+    const QTemporaryDir dir;
+    const std::unique_ptr<QSettings> pStore = text ? OpenCopy(dir, *text) : nullptr;
     strPort = pStore ? pStore->value(kPortValue).toString() : QString();
     if (strPort.isEmpty())
         strPort = QString::fromLatin1(kPortWithoutValue);
@@ -82,14 +97,16 @@ bool LoadStoredPort(QString& strPort)
 bool SaveStoredPort(const QString& strPort)
 {
     // A missing file is made; one that is there must be ours to rewrite.
-    std::unique_ptr<QSettings> pStore;
-    if (QFileInfo::exists(StoredPortFile()))
-        pStore = OpenStore();
-    else
-        pStore = std::make_unique<QSettings>(StoredPortFile(), QSettings::IniFormat);
+    const std::optional<QByteArray> text =
+        QFileInfo::exists(StoredPortFile()) ? ReadStoreText() : QByteArray();
+    const QTemporaryDir dir;
+    const std::unique_ptr<QSettings> pStore = text ? OpenCopy(dir, *text) : nullptr;
     if (!pStore)
         return false;
     pStore->setValue(kPortValue, strPort);
     pStore->sync();
-    return pStore->status() == QSettings::NoError;
+    QFile copy(pStore->fileName());
+    return pStore->status() == QSettings::NoError && copy.open(QIODevice::ReadOnly) &&
+           QDir().mkpath(QFileInfo(StoredPortFile()).path()) &&
+           WriteWholeFile(StoredPortFile(), copy.readAll());
 }

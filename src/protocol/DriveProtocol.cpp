@@ -12,6 +12,9 @@
 namespace
 {
 constexpr unsigned char kCarriageReturn = 13;
+// Far longer than any reply: a longer line keeps its last part, so that a
+// device that never ends a line cannot fill memory.
+constexpr qsizetype kMaxLineLength = 4096;
 } // namespace
 
 CDriveProtocol::CDriveProtocol(QObject* pParent)
@@ -85,17 +88,19 @@ void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSet
 {
     m_bInSequence = true;
     CSteadyClock::time_point deadline = Now();
-    auto waitFor = [&deadline](unsigned nMilliseconds) {
+    bool bStopped = false;
+    auto waitFor = [&deadline, &bStopped](unsigned nMilliseconds) {
         deadline = std::max(deadline + std::chrono::milliseconds(nMilliseconds), Now());
-        WaitUntil(deadline);
+        bStopped = !WaitUntil(deadline) || bStopped;
     };
     for (const CCommandStep& step : steps) {
         const QByteArray command = CommandBytes(step.eCommand, codes, m_bTestOn);
         emit txLampChanged(1);
         waitFor(step.nLeadIn);
         // The device hung up during the wait: nothing more is sent, and the
-        // loss is reported once the sequence has ended.
-        if (m_bHangupHeld) {
+        // loss is reported once the sequence has ended. The same when the
+        // program is stopping: the command written last stays the last.
+        if (m_bHangupHeld || bStopped) {
             emit txLampChanged(0);
             break;
         }
@@ -115,9 +120,10 @@ void CDriveProtocol::RunSequence(std::span<const CCommandStep> steps, const CSet
 // that no later arming replaced.
 void CDriveProtocol::DeliverHeld()
 {
-    const QByteArray held = std::exchange(m_heldBytes, {});
-    for (const char ch : held)
-        OnReceiveByte(static_cast<unsigned char>(ch));
+    // Each chunk frees its place at the reader's gate once handled.
+    for (std::deque<CReceivedChunk> held = std::exchange(m_heldChunks, {}); !held.empty();
+         held.pop_front())
+        OnReceiveBytes(held.front().Bytes());
     if (std::exchange(m_bHangupHeld, false))
         OnHangup();
     if (std::exchange(m_bTimeoutHeld, false))
@@ -169,12 +175,13 @@ bool CDriveProtocol::event(QEvent* pEvent)
         return true;
     }
     if (pEvent->type() == PROC_KOLV_MSG) {
-        const auto nByte =
-            static_cast<unsigned char>(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
+        // Held chunks keep their places at the gate: the reader waits, and
+        // the terminal holds what comes meanwhile.
+        auto* pReceived = static_cast<CReceivedByteEvent*>(pEvent);
         if (m_bInSequence)
-            m_heldBytes.append(static_cast<char>(nByte));
+            m_heldChunks.push_back(pReceived->TakeChunk());
         else
-            OnReceiveByte(nByte);
+            OnReceiveBytes(pReceived->Bytes());
         return true;
     }
     return QObject::event(pEvent);
@@ -182,14 +189,27 @@ bool CDriveProtocol::event(QEvent* pEvent)
 
 void CDriveProtocol::OnReceiveByte(unsigned char nByte)
 {
+    OnReceiveBytes(QByteArray(1, static_cast<char>(nByte)));
+}
+
+void CDriveProtocol::OnReceiveBytes(const QByteArray& bytes)
+{
+    // One flash for bytes that came together: lit at least 1 ms each time.
     emit rxLampChanged(1);
     Sleep(1);
     emit rxLampChanged(0);
-    if (nByte != kCarriageReturn) {
-        m_strRxLine.append(QChar(nByte));
-        return;
+    for (const char ch : bytes) {
+        const auto nByte = static_cast<unsigned char>(ch);
+        if (nByte != kCarriageReturn) {
+            m_strRxLine.append(QChar(nByte));
+            if (m_strRxLine.size() >= 2 * kMaxLineLength)
+                m_strRxLine.remove(0, m_strRxLine.size() - kMaxLineLength);
+            continue;
+        }
+        if (m_strRxLine.size() > kMaxLineLength)
+            m_strRxLine.remove(0, m_strRxLine.size() - kMaxLineLength);
+        OnReplyLine();
     }
-    OnReplyLine();
 }
 
 void CDriveProtocol::AcceptSetting(const CSettingLine& line, void (CDriveProtocol::*pSignal)(int))

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <deque>
 #include <span>
 
 // Status texts of the drive's sequences, exactly as shown.
@@ -46,6 +47,9 @@ public:
     // One received byte; a carriage return ends the line, which is then
     // acted on. The reader's byte events arrive here.
     void OnReceiveByte(unsigned char nByte);
+    // Bytes that arrived together: the RX lamp flashes once, then each byte
+    // is handled as above, in order.
+    void OnReceiveBytes(const QByteArray& bytes);
     // The reply time-out: bytes already received are handled first, and a
     // recognised line among them means there was no time-out.
     void OnTimer();
@@ -105,7 +109,7 @@ private:
     QTimer m_replyTimer;
     // Held while a sequence waits (see RunSequence).
     bool m_bInSequence = false;
-    QByteArray m_heldBytes;
+    std::deque<CReceivedChunk> m_heldChunks;
     bool m_bHangupHeld = false;
     bool m_bTimeoutHeld = false;
 };

@@ -44,6 +44,7 @@ bool CSerialPort::Open(QString strPort)
     m_bOpened = true;
 
     m_hShutdownEvent.Create();
+    m_pReceiveGate = std::make_shared<CReceiveGate>(kMaxChunksPosted);
     if (!m_hComm.Open(m_strPort)) {
         AfxMessageBox(QString::fromLatin1(kTextUnableToOpen) + m_strPort, MB_OK | MB_ICONSTOP,
                       m_hComm.FailureDetail());
@@ -92,6 +93,8 @@ void CSerialPort::Close()
     // The flag first, so the woken reader finds it set.
     m_bStopThread = true;
     m_hShutdownEvent.Signal();
+    if (m_pReceiveGate)
+        m_pReceiveGate->Wake();
     if (m_hThread.joinable())
         m_hThread.join();
     m_hComm.Close();

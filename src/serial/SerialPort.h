@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/RegisteredMessage.h"
 #include "platform/TtyDevice.h"
 #include "platform/WakeEvent.h"
 
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 class QObject;
@@ -30,8 +32,11 @@ public:
     // Stops the reader, then releases the port. Nothing when nothing is held.
     void Close();
 
-    // Receives every byte as a CReceivedByteEvent; set before Open.
+    // Receives the bytes as CReceivedByteEvents; set before Open.
     QObject* m_pOwner = nullptr;
+    // What the reader may have posted and the owner not yet handled; a new
+    // one each Open, as events of the last link may still be queued.
+    std::shared_ptr<CReceiveGate> m_pReceiveGate;
     // Set by every Open, whether or not the port opened; never cleared.
     bool m_bOpened = false;
     // Wakes the reader from any wait; exists from Open to Close.
@@ -46,6 +51,11 @@ public:
     std::uint32_t m_nBaudRate = 9600;
 };
 
-// The reader: waits for the first received character, then reads the port a
-// byte a pass until m_bStopThread is set. Returns 0.
+// Received bytes are handed over in chunks of at most this many, with at
+// most kMaxChunksPosted of them not yet handled.
+inline constexpr std::size_t kMaxChunkBytes = 256;
+inline constexpr int kMaxChunksPosted = 16;
+
+// The reader: waits for the first received character, then reads the port,
+// what is there a pass, until m_bStopThread is set. Returns 0.
 unsigned SerialReaderThread(CSerialPort* pPort);

@@ -71,15 +71,27 @@ unsigned SerialReaderThread(CSerialPort* pPort)
             return ReportHangup(pPort);
     }
 
-    // One byte a pass. The idle pause lasts until a byte arrives or Close
-    // wakes us, so an idle line costs no wake-ups and a byte is not delayed.
+    // What is there, a pass. The idle pause lasts until a byte arrives or
+    // Close wakes us, so an idle line costs no wake-ups and a byte is not
+    // delayed. While the owner is behind we wait for room and the terminal
+    // holds the bytes; they then come in larger chunks.
+    const std::shared_ptr<CReceiveGate> pGate = pPort->m_pReceiveGate;
     for (;;) {
         if (port.BytesWaiting() == 0)
             port.WaitEvent(wake);
-        unsigned char nByte = 0;
-        if (port.ReadByte(nByte)) {
-            CWireLog::Received(nByte);
-            PostToOwner(pPort, [nByte] { return new CReceivedByteEvent(nByte); });
+        if (!pGate->Enter(pPort->m_bStopThread))
+            return 0;
+        unsigned char bytes[kMaxChunkBytes];
+        const std::size_t nRead = port.ReadBytes(bytes, sizeof bytes);
+        for (std::size_t i = 0; i < nRead; ++i)
+            CWireLog::Received(bytes[i]);
+        if (nRead == 0 || !pPort->m_pOwner) {
+            pGate->Leave();
+        } else {
+            PostToOwner(pPort, [&] {
+                return new CReceivedByteEvent(CReceivedChunk(
+                    QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(nRead)), pGate));
+            });
         }
         if (pPort->m_bStopThread)
             return 0;

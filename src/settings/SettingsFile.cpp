@@ -5,10 +5,12 @@
 #include "settings/SettingLists.h"
 
 #include <QBuffer>
-#include <QFile>
 
 namespace
 {
+
+// Three positions of 32 bits; what follows them is not read.
+constexpr qint64 kSettingsSize = 12;
 
 bool IsPositionOf(qint32 nIndex, std::size_t nCount)
 {
@@ -30,12 +32,17 @@ bool IsCurrentPosition(qint32 nIndex)
 
 ELoadResult LoadSettingsFile(const QString& strPath, CRT3180Data& data, QString* pstrReason)
 {
-    QFile file(strPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (pstrReason)
-            *pstrReason = file.errorString();
+    QByteArray bytes;
+    switch (ReadRegularFile(strPath, kSettingsSize, bytes, pstrReason)) {
+    case EReadResult::NotOpened:
         return ELoadResult::NotOpened;
+    case EReadResult::NotRegular:
+        return ELoadResult::NotSettings;
+    case EReadResult::Read:
+        break;
     }
+    QBuffer file(&bytes);
+    file.open(QIODevice::ReadOnly);
     CRT3180Data loaded;
     CArchive ar(file, CArchive::load);
     loaded.Serialize(ar);

@@ -9,6 +9,7 @@
 #include "ui/Resource.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -25,6 +26,24 @@ QFont DialogFont()
 namespace
 {
 
+// A wheel turned while passing over a setting list is no choice of the user's:
+// only the list that has the focus takes it.
+class CFocusedWheelOnly : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Wheel && !static_cast<QWidget*>(pWatched)->hasFocus()) {
+            pEvent->ignore();
+            return true;
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
+
 QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect& rc)
 {
     const QString strCaption = QString::fromLatin1(item.pszCaption);
@@ -32,6 +51,7 @@ QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect&
     case EKind::ComboBox: {
         auto* pCombo = new QComboBox(pParent);
         pCombo->setFocusPolicy(Qt::StrongFocus);
+        pCombo->installEventFilter(new CFocusedWheelOnly(pCombo));
         // The template height is that of the dropped list; the closed box
         // takes the height the font needs.
         const int nClosed = pCombo->sizeHint().height();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace
 {
@@ -21,6 +22,23 @@ QString QtNameFilter(const CFileFilter& filter)
         return strText;
     return strText + QStringLiteral(" (") + filter.strPattern + QLatin1Char(')');
 }
+// The dialog's own boxes (replace this file?) name the file the user picked:
+// data, never markup.
+class CPlainTextBoxes : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::ChildPolished) {
+            if (auto* pBox = qobject_cast<QMessageBox*>(static_cast<QChildEvent*>(pEvent)->child()))
+                pBox->setTextFormat(Qt::PlainText);
+        }
+        return QObject::eventFilter(pWatched, pEvent);
+    }
+};
 } // namespace
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
@@ -36,6 +54,8 @@ std::optional<QString> DoFileDialog(const CFileDialogCall& call)
         return Hook()(call);
 
     QFileDialog dialog(QApplication::activeWindow());
+    CPlainTextBoxes plainBoxes;
+    dialog.installEventFilter(&plainBoxes);
     // A name that does not exist may be typed into the Open dialog too.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(call.bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);

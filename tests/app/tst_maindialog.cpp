@@ -5,6 +5,7 @@
 #include "app/RT3180Dlg.h"
 #include "platform/TtyDevice.h"
 #include "ui/DialogUnits.h"
+#include "ui/FileDialog.h"
 #include "ui/MessageBoxPresenter.h"
 #include "ui/Resource.h"
 
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -107,6 +109,44 @@ private slots:
         SetMessageBoxHook({});
         QCOMPARE(broken, QStringList());
     }
+    // A port or file name is data: markup in it is shown as typed, in our
+    // boxes and in the file dialog's question before replacing a file.
+    void outsideTextIsNeverMarkup()
+    {
+        InstallMessageBoxPresenter();
+        const QString strName = "<font size=7>big<img src=x>";
+        QStringList markup;
+        int nBoxes = 0;
+        auto collect = [&markup](QWidget* pTop) {
+            for (QLabel* pLabel : pTop->findChildren<QLabel*>())
+                if (pLabel->textFormat() != Qt::PlainText && Qt::mightBeRichText(pLabel->text()))
+                    markup << pLabel->text();
+        };
+        auto closeBox = [&] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            collect(pBox);
+            ++nBoxes;
+            pBox->reject();
+        };
+        QTimer::singleShot(0, this, closeBox);
+        AfxMessageBox("Unable to open " + strName, MB_OK | MB_ICONSTOP, strName);
+        SetMessageBoxHook({});
+
+        QFile existing(m_pHome->Path() + "/" + strName + ".rt3");
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QTimer::singleShot(0, this, [&] {
+            auto* pDialog = QApplication::activeModalWidget();
+            pDialog->findChild<QLineEdit*>("fileNameEdit")->setText(existing.fileName());
+            QTimer::singleShot(0, this, closeBox);
+            QTest::keyClick(pDialog, Qt::Key_Return);
+            pDialog->close();
+        });
+        QCOMPARE(DoFileDialog({false, m_pHome->Path() + "/x.rt3", {}, "rt3", true}), std::nullopt);
+        QCOMPARE(nBoxes, 2);
+        QCOMPARE(markup, QStringList());
+    }
+
     void init() { m_pHome = std::make_unique<CTempConfigHome>(); }
     void cleanup() { m_pHome.reset(); }
 

@@ -140,12 +140,24 @@ private slots:
         List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(1);
         QVERIFY(!pApply->isEnabled());
 
-        // Connected: each list's choice enables Apply and gives it the focus.
+        // Connected: each list's choice enables Apply and gives it the focus;
+        // a wheel over a list without the focus is no choice.
+        auto wheel = [](QComboBox* pList) {
+            const QPointF at(pList->rect().center());
+            QWheelEvent event(at, pList->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pList, &event);
+        };
         for (QComboBox* pList :
              {List(*m_pDlg, IDC_RESOLUTION), List(*m_pDlg, IDC_CURRENT), List(*m_pDlg, IDC_IDLE)}) {
             pApply->setEnabled(false);
+            m_pDlg->GetDlgItem(IDC_DEFAULTS)->setFocus();
+            const int nBefore = pList->currentIndex();
+            wheel(pList);
+            QCOMPARE(pList->currentIndex(), nBefore);
+            QVERIFY(!pApply->isEnabled());
             pList->setFocus();
-            QTest::keyClick(pList, Qt::Key_Up);
+            wheel(pList);
             QVERIFY(pApply->isEnabled());
             QCOMPARE(m_pDlg->focusWidget(), pApply);
         }

@@ -1,13 +1,19 @@
 // While Apply waits, the window still answers the window manager: a
 // _NET_WM_PING sent to it on an Xvfb screen comes back before Apply ends.
 
+#include "SerialPeer.h"
+
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace
@@ -38,6 +44,8 @@ class TestWindowPing : public QObject
 
 private slots:
     void pingAnsweredDuringApply();
+    void stopSignalsCloseLikeExit_data();
+    void stopSignalsCloseLikeExit();
 };
 
 void TestWindowPing::pingAnsweredDuringApply()
@@ -114,6 +122,55 @@ void TestWindowPing::pingAnsweredDuringApply()
     QVERIFY2(!helper.readAllStandardOutput().contains("DONE"), "answered only after Apply");
     qInfo("ping answered after %.1f ms", std::chrono::duration<double, std::milli>(waited).count());
     QVERIFY(helper.waitForFinished(30000));
+}
+
+// SIGTERM, SIGINT and SIGHUP end the program as Exit does, at once: the
+// terminal left as it was found, and Apply stopped before its next command.
+void TestWindowPing::stopSignalsCloseLikeExit_data()
+{
+    QTest::addColumn<int>("nSignal");
+    QTest::addColumn<QString>("strMode");
+    QTest::newRow("SIGTERM connected") << SIGTERM << "idle";
+    QTest::newRow("SIGINT connected") << SIGINT << "idle";
+    QTest::newRow("SIGHUP in Apply") << SIGHUP << "apply";
+}
+
+void TestWindowPing::stopSignalsCloseLikeExit()
+{
+    QFETCH(int, nSignal);
+    QFETCH(QString, strMode);
+    QTemporaryDir config;
+    CPtyPeer peer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    QProcess helper;
+    helper.setProcessEnvironment(env);
+    helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable",
+                 {strMode, peer.Path()});
+    const auto stopHelper = qScopeGuard([&helper] {
+        helper.kill();
+        helper.waitForFinished(5000);
+    });
+    const QByteArray line = ReadLine(helper);
+    QVERIFY2(line.startsWith(strMode == "idle" ? "CONNECTED" : "WINDOW"),
+             (line + helper.readAllStandardError()).constData());
+
+    QCOMPARE(kill(pid_t(helper.processId()), nSignal), 0);
+    QVERIFY(helper.waitForFinished(1000));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 0);
+    // Connect's query and settings, then at most Apply's first command.
+    const QByteArray received = peer.Receive(64, 100);
+    QVERIFY2(received.startsWith("?:S:") && received.size() <= (strMode == "idle" ? 4 : 6),
+             received.constData());
+    const int nFd = open(QFile::encodeName(peer.Path()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int nExclusive = 1; // one we may not open is still exclusive
+    if (nFd >= 0) {
+        ioctl(nFd, TIOCGEXCL, &nExclusive);
+        close(nFd);
+    }
+    QCOMPARE(nExclusive, 0);
 }
 
 QTEST_MAIN(TestWindowPing)

@@ -15,6 +15,9 @@
 #include <QScopeGuard>
 #include <QSettings>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -34,9 +37,10 @@ void WriteStore(const QString& strText)
 // The store's bytes, or what stands in its place.
 QByteArray StoreBytes()
 {
+    const QFileInfo info(StoreFile());
     QFile file(StoreFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return QFileInfo(StoreFile()).isDir() ? "<folder>" : "<none>";
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return info.isDir() ? "<folder>" : info.exists() ? "<fifo>" : "<none>";
     return file.readAll();
 }
 
@@ -89,9 +93,12 @@ private slots:
 
 void TestStoredPort::startChooseConnect_data()
 {
-    QTest::addColumn<QString>("strContent"); // "<folder>": a folder in its place
-    QTest::addColumn<bool>("bUsable");       // a choice is stored into it
-    QTest::addColumn<QString>("strShown");   // at start-up: checked items | port in the status
+    // "<folder>", "<fifo>": one in its place (the FIFO with a writer and text
+    // in it); "<shared link>": someone else's link to a file holding the rest,
+    // in a sticky folder anyone may write to.
+    QTest::addColumn<QString>("strContent");
+    QTest::addColumn<bool>("bUsable");     // a choice is stored into it
+    QTest::addColumn<QString>("strShown"); // at start-up: checked items | port in the status
     QTest::newRow("first run") << "" << true << "COM1 | COM1";
     QTest::newRow("COM4") << "[General]\nPort=COM4\n" << true << "COM4 | COM4";
     QTest::newRow("COM12") << "[General]\nPort=COM12\n" << true << "| COM12";
@@ -100,6 +107,9 @@ void TestStoredPort::startChooseConnect_data()
     QTest::newRow("no entry form") << "[General]\nPort COM3\n" << false << "| COM2:";
     QTest::newRow("open quote") << "[General]\nPort=\"COM3\n" << false << "| COM2:";
     QTest::newRow("not a file") << "<folder>" << false << "| COM2:";
+    QTest::newRow("FIFO") << "<fifo>" << false << "| COM2:";
+    QTest::newRow("someone else's link") << "<shared link>[General]\nPort=COM4\n"
+                                         << false << "COM4 | COM4";
 }
 
 void TestStoredPort::startChooseConnect()
@@ -108,10 +118,30 @@ void TestStoredPort::startChooseConnect()
     QFETCH(bool, bUsable);
     QFETCH(QString, strShown);
     CTempConfigHome home;
-    if (strContent == "<folder>")
+    const QByteArray store = QFile::encodeName(StoreFile());
+    const QString strLinked = home.Path() + "/linked.conf";
+    int nWriter = -1;
+    const auto closeWriter = qScopeGuard([&nWriter] { nWriter < 0 || close(nWriter); });
+    if (strContent == "<folder>") {
         QVERIFY(QDir().mkpath(StoreFile()));
-    else if (!strContent.isEmpty())
+    } else if (strContent == "<fifo>") {
+        QVERIFY(QDir().mkpath(home.Path() + "/KOLV") && mkfifo(store, 0600) == 0);
+        nWriter = open(store, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(write(nWriter, "[General]\nPort=COM4\n", 20) == 20);
+    } else if (strContent.startsWith("<shared link>")) {
+        if (geteuid() != 0)
+            QSKIP("only root can give a link away");
+        strContent.remove("<shared link>");
+        QVERIFY(QDir().mkpath(home.Path() + "/KOLV"));
+        QCOMPARE(chmod(QFile::encodeName(home.Path() + "/KOLV"), 01777), 0);
+        QFile linked(strLinked);
+        QVERIFY(linked.open(QIODevice::WriteOnly) && linked.write(strContent.toUtf8()) > 0);
+        linked.close();
+        QCOMPARE(symlink(QFile::encodeName(strLinked), store), 0);
+        QCOMPARE(lchown(store, 65534, 65534), 0);
+    } else if (!strContent.isEmpty()) {
         WriteStore(strContent);
+    }
     CRT3180Dlg dlg;
     dlg.Create();
     QCOMPARE(Shown(dlg), strShown.replace("| ", QString("| ") + kStatusNotConnectedStartup));

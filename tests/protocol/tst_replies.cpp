@@ -135,6 +135,16 @@ private slots:
         QVERIFY(m_pDrive->ReceivedLine().isEmpty());
     }
 
+    // A device that never ends its line costs bounded memory, and the next
+    // reply still counts.
+    void endlessLineIsBoundedAndTheNextReplyCounts()
+    {
+        Feed(QByteArray(100'000, 'x'));
+        QVERIFY(m_pDrive->ReceivedLine().size() <= 8192);
+        Feed("\rPKN61/72\r");
+        QCOMPARE(m_strReply, "PKN61/72");
+    }
+
 private:
     void Feed(const QByteArray& bytes)
     {

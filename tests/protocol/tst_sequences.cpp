@@ -6,9 +6,12 @@
 #include "TestSupport.h"
 #include "platform/Clock.h"
 #include "platform/RegisteredMessage.h"
+#include "protocol/Commands.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 namespace
 {
@@ -232,6 +235,54 @@ private slots:
         QCOMPARE(m_nLost, 1);
         QCOMPARE(Drain(), QByteArray());
         QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
+    }
+
+    // A wait the program's stop cuts short ends the sequence after the
+    // command written last: the next one is not sent.
+    void stopEndsTheSequenceBeforeTheNextCommand()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        int nWaits = 0;
+        const WaitPump previous =
+            SetWaitPump([&nWaits](CSteadyClock::time_point) { return ++nWaits == 1; });
+        m_pDrive->Apply({2, 8, 2});
+        SetWaitPump(previous);
+        QCOMPARE(Drain(), CommandBytes(kApplySequence[0].eCommand, {2, 8, 2}, false));
+        QVERIFY(m_pDrive->IsConnected());
+    }
+
+    // Bytes that come while a sequence runs are held within the reader's
+    // bound: a device that talks on meanwhile waits in the terminal, and all
+    // of it arrives once the sequence has ended.
+    void talkDuringASequenceIsHeldWithinBounds()
+    {
+        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
+        constexpr qint64 kTalk = 1024 * 1024;
+        std::atomic<qint64> nSent{0};
+        std::atomic<bool> bDone{false};
+        std::thread talker([&] {
+            const QByteArray noise(4096, 'U');
+            while (nSent < kTalk && m_pPeer->Send(noise))
+                nSent += noise.size();
+            bDone = true;
+        });
+        const auto finish = qScopeGuard([&] {
+            QTRY_VERIFY_WITH_TIMEOUT(bDone, 10000);
+            talker.join();
+        });
+        qint64 nSentInSequence = 0;
+        const WaitPump previous = SetWaitPump([&](CSteadyClock::time_point) {
+            QElapsedTimer timer;
+            timer.start();
+            while (timer.elapsed() < 50)
+                QCoreApplication::processEvents();
+            nSentInSequence = nSent;
+            return true;
+        });
+        m_pDrive->Apply({2, 8, 2});
+        SetWaitPump(previous);
+        QVERIFY2(nSentInSequence < kTalk / 4, qPrintable(QString::number(nSentInSequence)));
+        QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000);
     }
 
 private:

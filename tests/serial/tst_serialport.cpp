@@ -25,6 +25,8 @@ private slots:
         QTest::newRow("%pty") << "";
         QTest::newRow("COM99") << "/dev/ttyS98";
         QTest::newRow("COM7::") << "is not a serial port name";
+        QTest::newRow("COM7\n") << "is not a serial port name";
+        QTest::newRow("COM7 ") << "is not a serial port name";
         QTest::newRow("/dev/rt3180-none") << "does not exist";
         QTest::newRow("/dev/null") << "a device that is not a terminal";
         QTest::newRow("%fifo") << "This is a FIFO (named pipe), not a serial port";

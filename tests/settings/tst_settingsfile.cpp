@@ -11,7 +11,10 @@
 #include <QComboBox>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -60,6 +63,8 @@ class TestSettingsFile : public QObject
 
 private slots:
     void save();
+    void saveKeepsWhatTheNameIs_data();
+    void saveKeepsWhatTheNameIs();
     void open_data();
     void open();
 };
@@ -101,6 +106,55 @@ void TestSettingsFile::save()
     QCOMPARE(f.boxes.Calls().size(), 1);
 }
 
+// Save writes through a link where the kernel would follow it, and never
+// over anything but a regular file.
+void TestSettingsFile::saveKeepsWhatTheNameIs_data()
+{
+    QTest::addColumn<QString>("target"); // what the saved name leads to
+    QTest::addColumn<bool>("bWritten");
+    QTest::newRow("link to a file") << "file" << true;
+    QTest::newRow("link to a FIFO") << "fifo" << false;
+    QTest::newRow("hard link") << "file" << true;
+    QTest::newRow("someone else's link in a shared folder") << "file" << false;
+}
+
+void TestSettingsFile::saveKeepsWhatTheNameIs()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, bWritten);
+    const QString strTag = QTest::currentDataTag();
+    CFixture f("shared/saved.rt3");
+    const QString strTarget = f.dir.filePath(target);
+    QVERIFY(QDir(f.dir.path()).mkdir("shared"));
+    QCOMPARE(chmod(QFile::encodeName(f.dir.filePath("shared")), 01777), 0);
+    const QByteArray link = QFile::encodeName(*f.answer);
+    QFile file(strTarget);
+    QVERIFY(target == "fifo" ? mkfifo(QFile::encodeName(strTarget), 0600) == 0
+                             : file.open(QIODevice::WriteOnly) && file.write("old") == 3);
+    file.close();
+    if (strTag == "hard link")
+        QCOMPARE(::link(QFile::encodeName(strTarget), link), 0);
+    else
+        QCOMPARE(symlink(QFile::encodeName(strTarget), link), 0);
+    if (strTag.startsWith("someone")) {
+        if (geteuid() != 0)
+            QSKIP("only root can give a link away");
+        QCOMPARE(lchown(link, 65534, 65534), 0);
+    }
+
+    f.dlg.OnFileSave();
+    struct stat info = {};
+    QCOMPARE(lstat(link, &info), 0);
+    QCOMPARE(S_ISLNK(info.st_mode), strTag != "hard link");
+    QCOMPARE(stat(QFile::encodeName(strTarget), &info), 0);
+    QCOMPARE(S_ISFIFO(info.st_mode), target == "fifo");
+    // (A FIFO is not read: that would wait for a writer.)
+    QVERIFY(target == "fifo" || ReadFile(*f.answer) == (bWritten ? kDefaults : "old"));
+    QVERIFY(target == "fifo" || ReadFile(strTarget) == ReadFile(*f.answer));
+    QCOMPARE(f.boxes.Texts(),
+             bWritten ? QStringList() : QStringList{"The settings could not be saved."});
+}
+
 void TestSettingsFile::open_data()
 {
     QTest::addColumn<QByteArray>("content"); // null: no such file
@@ -117,6 +171,8 @@ void TestSettingsFile::open_data()
     QTest::newRow("idle 8") << hex("080000000700000002000000") << 0 << QStringList() << 1;
     QTest::newRow("current -1") << hex("02000000ffffffff02000000") << 0 << QStringList() << 1;
     QTest::newRow("resolution 4") << hex("020000000700000004000000") << 0 << QStringList() << 1;
+    QTest::newRow("FIFO") << QByteArray() << 0 << QStringList() << 1;
+    QTest::newRow("link to /dev/zero") << QByteArray() << 0 << QStringList() << 1;
 }
 
 void TestSettingsFile::open()
@@ -129,6 +185,16 @@ void TestSettingsFile::open()
     QFile file(*f.answer);
     QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
                                  file.write(content) == content.size()));
+    // A FIFO with settings waiting in it, and a device that reads as zeros:
+    // neither is a settings file.
+    const QString strTag = QTest::currentDataTag();
+    const QByteArray path = QFile::encodeName(*f.answer);
+    if (strTag == "FIFO")
+        QVERIFY(mkfifo(path, 0600) == 0);
+    const int nWriter = strTag == "FIFO" ? ::open(path, O_RDWR | O_NONBLOCK | O_CLOEXEC) : -1;
+    const auto closeWriter = qScopeGuard([nWriter] { nWriter < 0 || close(nWriter); });
+    QVERIFY(nWriter < 0 || write(nWriter, kDefaults.constData(), 12) == 12);
+    QVERIFY(strTag != "link to /dev/zero" || symlink("/dev/zero", path) == 0);
     f.dlg.SetDriveFamily(nFamily);
     for (QComboBox* pList :
          {List(f.dlg, IDC_IDLE), List(f.dlg, IDC_CURRENT), List(f.dlg, IDC_RESOLUTION)})
@@ -145,6 +211,8 @@ void TestSettingsFile::open()
     QCOMPARE(f.pauses, (texts.isEmpty() ? QList<int>() : QList<int>{100, 0}));
     QCOMPARE(f.boxes.Calls().size(), nBoxes);
     QCOMPARE(f.dlg.GetDlgItem(IDC_APPLY)->isEnabled(), nBoxes == 0);
+    QCOMPARE(f.boxes.Calls().value(0).strDetail.contains("not a regular file"),
+             content.isNull() && strTag != "missing");
 }
 
 QTEST_MAIN(TestSettingsFile)

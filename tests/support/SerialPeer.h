@@ -104,7 +104,8 @@ protected:
         if (pEvent->type() == PROC_KOLV_HANGUP)
             m_bytes.append(kHangup);
         else if (pEvent->type() == PROC_KOLV_MSG)
-            m_bytes.append(static_cast<CReceivedByteEvent*>(pEvent)->Byte());
+            for (const char ch : static_cast<CReceivedByteEvent*>(pEvent)->Bytes())
+                m_bytes.append(static_cast<unsigned char>(ch));
         else
             return QObject::event(pEvent);
         return true;
