@@ -2,6 +2,7 @@
 // _NET_WM_PING sent to it on an Xvfb screen comes back before Apply ends.
 
 #include "SerialPeer.h"
+#include "TestSupport.h"
 
 #include <QProcess>
 #include <QScopeGuard>
@@ -18,14 +19,6 @@
 
 namespace
 {
-
-QByteArray ReadLine(QProcess& process)
-{
-    QByteArray data;
-    while (!data.contains('\n') && process.waitForReadyRead(30000))
-        data += process.readAllStandardOutput();
-    return data;
-}
 
 xcb_atom_t Atom(xcb_connection_t* pConnection, const char* pszName)
 {

@@ -3,6 +3,7 @@
 // process takes a screenshot during the pause.
 
 #include "LampColours.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,19 +13,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace
-{
-
-QByteArray ReadLine(QProcess& process)
-{
-    QByteArray data;
-    while (!data.contains('\n') && process.waitForReadyRead(30000))
-        data += process.readAllStandardOutput();
-    return data;
-}
-
-} // namespace
 
 class TestLedScreen : public QObject
 {

@@ -55,3 +55,11 @@ std::vector<CSimLogEntry> SimCommands(const CAdapterSim& sim)
             commands.push_back(entry);
     return commands;
 }
+
+QByteArray ReadLine(QProcess& process)
+{
+    QByteArray data;
+    while (!data.contains('\n') && process.waitForReadyRead(30000))
+        data += process.readAllStandardOutput();
+    return data;
+}

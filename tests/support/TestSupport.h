@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 
 #include <QList>
+#include <QProcess>
 #include <QTemporaryDir>
 
 // A fresh, empty per-user configuration folder for the life of the object.
@@ -39,3 +40,6 @@ void LinkCom1(const QString& strTarget);
 
 // The commands the simulated drive has taken so far, in order.
 std::vector<CSimLogEntry> SimCommands(const CAdapterSim& sim);
+
+// Standard output of a process up to the end of its next line (30 s at most).
+QByteArray ReadLine(QProcess& process);
