@@ -73,7 +73,6 @@ public:
     const QString& AcceptedText() const { return m_strAcceptedText; }
     // Bytes received since the last carriage return.
     const QString& ReceivedLine() const { return m_strRxLine; }
-    const QString& PortName() const { return m_serial.m_strPort; }
 
 signals:
     void statusChanged(const QString& strText);
