@@ -1,76 +1,65 @@
-// The Port menu and the stored port, on a real store file in a temporary
-// configuration folder and the real dialog.
+// Port names, the Port menu and the stored port, on a real store file in a
+// temporary configuration folder and the real dialog.
 
 #include "DialogSupport.h"
 #include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
 #include "app/Texts.h"
 #include "platform/Clock.h"
+#include "platform/TtyDevice.h"
 #include "port/SerialDevices.h"
 #include "ui/Resource.h"
 
 #include <QInputDialog>
 #include <QMenu>
-#include <QProcess>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QtTest>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
 QString StoreFile()
 {
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/KOLV/RT318.conf");
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/KOLV/RT318.conf";
 }
 
-// Written by another process, as another run of the program would.
-void WriteStore(const QString& strText)
+// As another run of the program would write it.
+void WriteStore(const QByteArray& text)
 {
-    const char* pszScript = "mkdir -p \"${0%/*}\" && printf %s \"$1\" > \"$0\"";
-    QCOMPARE(QProcess::execute("sh", {"-c", pszScript, StoreFile(), strText}), 0);
+    QFile file(StoreFile());
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
+            file.write(text) == text.size());
 }
 
-// The store's bytes, or what stands in its place.
 QByteArray StoreBytes()
 {
-    const QFileInfo info(StoreFile());
     QFile file(StoreFile());
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return info.isDir() ? "<folder>" : info.exists() ? "<fifo>" : "<none>";
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        return QFileInfo::exists(StoreFile()) ? "<not a file>" : "<none>";
     return file.readAll();
 }
 
-// What Qt's own settings reader finds there.
-QString StoredPort()
-{
-    return QSettings(StoreFile(), QSettings::IniFormat).value(QStringLiteral("Port")).toString();
-}
-
-// The checked Port items, then the status line.
-QString Shown(const CRT3180Dlg& dlg)
-{
-    QString strShown;
-    for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID)
-        strShown += dlg.GetMenuItem(nID)->isChecked() ? dlg.GetMenuItem(nID)->text() + ' ' : "";
-    return strShown + "| " + dlg.GetDlgItem(IDC_STATUS)->property("text").toString();
-}
-
-// The Port menu's items below COM1 to COM4 as it opens, "* " before a checked one.
-QStringList DeviceItems(const CRT3180Dlg& dlg)
+// The Port menu's items as it opens: the checked ones or, with bAll, those
+// after COM1 to COM4.
+QStringList Items(const CRT3180Dlg& dlg, bool bAll = false)
 {
     auto* pMenu = qobject_cast<QMenu*>(dlg.GetMenuItem(ID_PORT_COM1)->parent());
     emit pMenu->aboutToShow();
     QStringList items;
-    for (QAction* pItem : pMenu->actions().mid(int(kPortNames.size()) + 1))
-        items << (pItem->isChecked() ? "* " : "") + pItem->text();
+    for (QAction* pItem : pMenu->actions().mid(bAll ? int(kPortNames.size()) + 1 : 0))
+        if (bAll || pItem->isChecked())
+            items << pItem->text();
     return items;
 }
 
-void ChooseDevice(const CRT3180Dlg& dlg, const QString& strText)
+// The checked items, then the status line.
+QString Shown(const CRT3180Dlg& dlg)
+{
+    return (Items(dlg) << "| " + DlgItemText(dlg, IDC_STATUS)).join(' ');
+}
+
+void Choose(const CRT3180Dlg& dlg, const QString& strText)
 {
     auto* pMenu = qobject_cast<QMenu*>(dlg.GetMenuItem(ID_PORT_COM1)->parent());
     for (QAction* pItem : pMenu->actions())
@@ -85,152 +74,165 @@ class TestStoredPort : public QObject
 {
     Q_OBJECT
 
+    CTempConfigHome m_home;
+
 private slots:
-    void startChooseConnect_data();
-    void startChooseConnect();
-    void devicesPresentAreListedAndStored();
-};
+    void init() { QDir(m_home.Path() + "/KOLV").removeRecursively(); }
 
-void TestStoredPort::startChooseConnect_data()
-{
-    // "<folder>", "<fifo>": one in its place (the FIFO with a writer and text
-    // in it); "<shared link>": someone else's link to a file holding the rest,
-    // in a sticky folder anyone may write to.
-    QTest::addColumn<QString>("strContent");
-    QTest::addColumn<bool>("bUsable");     // a choice is stored into it
-    QTest::addColumn<QString>("strShown"); // at start-up: checked items | port in the status
-    QTest::newRow("first run") << "" << true << "COM1 | COM1";
-    QTest::newRow("COM4") << "[General]\nPort=COM4\n" << true << "COM4 | COM4";
-    QTest::newRow("COM12") << "[General]\nPort=COM12\n" << true << "| COM12";
-    QTest::newRow("no Port") << "[General]\nOther=1\n" << true << "| COM2:";
-    QTest::newRow("empty Port") << "; note\n[General]\nPort=\n[Other]\nA=1\n" << true << "| COM2:";
-    QTest::newRow("no entry form") << "[General]\nPort COM3\n" << false << "| COM2:";
-    QTest::newRow("open quote") << "[General]\nPort=\"COM3\n" << false << "| COM2:";
-    QTest::newRow("not a file") << "<folder>" << false << "| COM2:";
-    QTest::newRow("FIFO") << "<fifo>" << false << "| COM2:";
-    QTest::newRow("someone else's link") << "<shared link>[General]\nPort=COM4\n"
-                                         << false << "COM4 | COM4";
-}
-
-void TestStoredPort::startChooseConnect()
-{
-    QFETCH(QString, strContent);
-    QFETCH(bool, bUsable);
-    QFETCH(QString, strShown);
-    CTempConfigHome home;
-    const QByteArray store = QFile::encodeName(StoreFile());
-    const QString strLinked = home.Path() + "/linked.conf";
-    int nWriter = -1;
-    const auto closeWriter = qScopeGuard([&nWriter] { nWriter < 0 || close(nWriter); });
-    if (strContent == "<folder>") {
-        QVERIFY(QDir().mkpath(StoreFile()));
-    } else if (strContent == "<fifo>") {
-        QVERIFY(QDir().mkpath(home.Path() + "/KOLV") && mkfifo(store, 0600) == 0);
-        nWriter = open(store, O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        QVERIFY(write(nWriter, "[General]\nPort=COM4\n", 20) == 20);
-    } else if (strContent.startsWith("<shared link>")) {
-        if (geteuid() != 0)
-            QSKIP("only root can give a link away");
-        strContent.remove("<shared link>");
-        QVERIFY(QDir().mkpath(home.Path() + "/KOLV"));
-        QCOMPARE(chmod(QFile::encodeName(home.Path() + "/KOLV"), 01777), 0);
-        QFile linked(strLinked);
-        QVERIFY(linked.open(QIODevice::WriteOnly) && linked.write(strContent.toUtf8()) > 0);
-        linked.close();
-        QCOMPARE(symlink(QFile::encodeName(strLinked), store), 0);
-        QCOMPARE(lchown(store, 65534, 65534), 0);
-    } else if (!strContent.isEmpty()) {
-        WriteStore(strContent);
+    // A name with a '/' is a path; COMn is the user's link, even one that
+    // points nowhere, else /dev/ttyS(n-1); anything else is no port.
+    void portNames_data()
+    {
+        QTest::addColumn<QString>("path"); // the row's tag is the name; "link": ports/com7
+        for (const char* pszName : {"COM7", "com7:", "cOm7"})
+            QTest::newRow(pszName) << "link";
+        QTest::newRow("COM99") << "/dev/ttyS98";
+        QTest::newRow("/dev/x") << "/dev/x";
+        for (const char* pszName : {"COM7::", "COM7\n", "COM7 ", " COM7", "COM0", "COM", "LPT1"})
+            QTest::newRow(pszName) << "";
     }
-    CRT3180Dlg dlg;
-    dlg.Create();
-    QCOMPARE(Shown(dlg), strShown.replace("| ", QString("| ") + kStatusNotConnectedStartup));
-
-    dlg.GetMenuItem(ID_PORT_COM3)->trigger();
-    QCOMPARE(Shown(dlg), "COM3 | RT3180 SPI Interface not connected to: COM3");
-    if (!bUsable) {
-        QCOMPARE(StoreBytes(), strContent.toUtf8()); // never made worse
-        return;
+    void portNames()
+    {
+        QFETCH(QString, path);
+        QVERIFY(QDir().mkpath(m_home.Path() + "/KOLV/ports"));
+        QVERIFY(QFile::link("/nonexistent/tty", m_home.Path() + "/KOLV/ports/com7"));
+        QCOMPARE(ResolvePortPath(QTest::currentDataTag()),
+                 path == "link" ? m_home.Path() + "/KOLV/ports/com7" : path);
     }
-    QCOMPARE(StoredPort(), "COM3");
 
-    // Connect uses the port stored meanwhile; there is no such port here.
-    CMessageBoxRecorder boxes;
-    WriteStore("[General]\nPort=COM12\n");
-    dlg.OnConnect();
-    QCOMPARE(Shown(dlg), "COM3 | RT3180 SPI Interface not connected to: COM12");
-    // The checked item chosen again loses its mark, and is still stored.
-    dlg.GetMenuItem(ID_PORT_COM3)->trigger();
-    QCOMPARE(Shown(dlg), "| RT3180 SPI Interface not connected to: COM3");
-    QCOMPARE(StoredPort(), "COM3");
-    // While connected a choice changes nothing at all.
-    CPtyPeer peer;
-    QVERIFY(ConnectTo(dlg, peer.Path()));
-    const QString strBefore = Shown(dlg);
-    dlg.GetMenuItem(ID_PORT_COM1)->trigger();
-    QCOMPARE(Shown(dlg), strBefore);
-    QCOMPARE(StoredPort(), peer.Path());
-}
-
-void TestStoredPort::devicesPresentAreListedAndStored()
-{
-    CTempConfigHome home;
-    QTemporaryDir dev;
-    const auto restore =
-        qScopeGuard([previous = SetDeviceFolder(dev.path())] { SetDeviceFolder(previous); });
-    const auto noPauses = qScopeGuard([previous = SetSleepHook([](unsigned) {})]() mutable {
-        SetSleepHook(std::move(previous));
-    });
-    CPtyPeer adapter;
-    CPtyPeer other;
-    const QString byId = dev.path() + "/serial/by-id/usb-Test_Adapter_0001-if00-port0";
-    QVERIFY(QDir().mkpath(dev.path() + "/serial/by-id"));
-    QVERIFY(QFile::link(adapter.Path(), byId));
-    // ttyUSB0 is the adapter's own device, listed by its stable name alone.
-    QVERIFY(QFile::link(adapter.Path(), dev.path() + "/ttyUSB0"));
-    QVERIFY(QFile::link(other.Path(), dev.path() + "/ttyACM1"));
-    const QString adapterText = "Test Adapter 0001-if00-port0 (" + adapter.Path() + ")";
-
-    auto dlg = std::make_unique<CRT3180Dlg>();
-    dlg->Create();
-    QCOMPARE(DeviceItems(*dlg), QStringList({adapterText, dev.path() + "/ttyACM1", "Other..."}));
-    ChooseDevice(*dlg, "(" + adapter.Path() + ")");
-    QCOMPARE(StoredPort(), byId);
-    QCOMPARE(Shown(*dlg), "| RT3180 SPI Interface not connected to: " + byId);
-    QCOMPARE(DeviceItems(*dlg).first(), "* " + adapterText);
-
-    dlg->OnConnect();
-    QVERIFY(dlg->Drive().IsConnected());
-    QCOMPARE(adapter.Receive(4, 2000), QByteArray("?:S:"));
-    ChooseDevice(*dlg, "/ttyACM1"); // nothing while connected
-    QCOMPARE(StoredPort(), byId);
-    dlg->OnConnect();
-
-    // A restart shows it checked; unplugged, it is still the port.
-    for (const bool bPresent : {true, false}) {
-        if (!bPresent)
-            QVERIFY(QFile::remove(byId));
-        dlg = std::make_unique<CRT3180Dlg>();
-        dlg->Create();
-        QCOMPARE(Shown(*dlg), QString("| ") + kStatusNotConnectedStartup + byId);
-        QCOMPARE(DeviceItems(*dlg).filter("* "),
-                 QStringList("* " + (bPresent ? adapterText : byId + " (absent)")));
+    // "<fifo>" (text waiting in it), "<folder>" or "<link>" (someone else's,
+    // in a folder anyone may write to) stand in the store's place.
+    void startAndChoose_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("shown"); // at start: checked items | port in the status
+        QTest::addColumn<bool>("bUsable");  // a choice is stored into it
+        QTest::newRow("first run") << QByteArray() << "COM1 | COM1" << true;
+        QTest::newRow("COM4") << QByteArray("[General]\nPort=COM4\n") << "COM4 | COM4" << true;
+        QTest::newRow("COM12") << QByteArray("[General]\nPort=COM12\n") << "| COM12" << true;
+        QTest::newRow("no Port") << QByteArray("; n\n[General]\nPort=\n[B]\nA=1\n")
+                                 << "| COM2:" << true;
+        QTest::newRow("no entry form")
+            << QByteArray("[General]\nPort COM3\n") << "| COM2:" << false;
+        QTest::newRow("open quote") << QByteArray("[General]\nPort=\"COM3\n") << "| COM2:" << false;
+        QTest::newRow("folder") << QByteArray("<folder>") << "| COM2:" << false;
+        QTest::newRow("FIFO") << QByteArray("<fifo>") << "| COM2:" << false;
+        QTest::newRow("link") << QByteArray("<link>") << "COM4 | COM4" << false;
     }
-    dlg->GetMenuItem(ID_PORT_COM2)->trigger();
-    QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList());
-    QCOMPARE(Shown(*dlg), "COM2 | RT3180 SPI Interface not connected to: COM2");
-
-    // Other... takes a path; a bare name is one of /dev.
-    QTimer::singleShot(0, dlg.get(), [] {
-        if (auto* pAsk = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-            pAsk->setTextValue("ttyUSB7");
-            pAsk->accept();
+    void startAndChoose()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, shown);
+        QFETCH(bool, bUsable);
+        const QByteArray store = QFile::encodeName(StoreFile());
+        if (!content.isEmpty())
+            WriteStore(content.startsWith('<') ? "[General]\nPort=COM4\n" : content);
+        QFile fifo(StoreFile());
+        if (content == "<fifo>") // opened by us, as a writer would
+            QVERIFY(fifo.remove() && mkfifo(store, 0600) == 0 && fifo.open(QIODevice::ReadWrite) &&
+                    fifo.write("[General]\nPort=COM4\n") == 20 && fifo.flush());
+        if (content == "<folder>")
+            QVERIFY(fifo.remove() && QDir().mkpath(StoreFile()));
+        if (content == "<link>") {
+            const QByteArray target = QFile::encodeName(m_home.Path() + "/linked.conf");
+            QVERIFY(QFile::rename(StoreFile(), target) && symlink(target, store) == 0);
+            QVERIFY(chmod(QFile::encodeName(QFileInfo(fifo).path()), 01777) == 0);
+            if (lchown(store, 65534, 65534) != 0)
+                QSKIP("only root can give a link away");
         }
-    });
-    ChooseDevice(*dlg, "Other...");
-    QCOMPARE(StoredPort(), "/dev/ttyUSB7");
-    QCOMPARE(DeviceItems(*dlg).filter("* "), QStringList("* /dev/ttyUSB7 (absent)"));
-}
+        const QByteArray before = StoreBytes();
+        CRT3180Dlg dlg;
+        dlg.Create();
+        QCOMPARE(Shown(dlg), shown.replace("| ", QString("| ") + kStatusNotConnectedStartup));
+
+        dlg.GetMenuItem(ID_PORT_COM3)->trigger();
+        QCOMPARE(Shown(dlg), QString("COM3 | ") + kStatusNotConnected + "COM3");
+        if (bUsable)
+            QCOMPARE(QSettings(StoreFile(), QSettings::IniFormat).value("Port").toString(), "COM3");
+        else
+            QCOMPARE(StoreBytes(), before);
+    }
+
+    // The store file after each step, one window at a time. Connect uses the
+    // port stored, stores it only once connected; a choice while connected
+    // changes nothing.
+    void storeStepByStep()
+    {
+        const auto noPauses = qScopeGuard([previous = SetSleepHook([](unsigned) {})]() mutable {
+            SetSleepHook(std::move(previous));
+        });
+        QTemporaryDir dev;
+        const auto restore =
+            qScopeGuard([previous = SetDeviceFolder(dev.path())] { SetDeviceFolder(previous); });
+        CMessageBoxRecorder boxes;
+        CPtyPeer peer, adapter;
+        const QString byId = dev.path() + "/serial/by-id/usb-Test_Adapter_0001-if00-port0";
+        const QString adapterText = "Test Adapter 0001-if00-port0 (" + adapter.Path() + ")";
+        QVERIFY(QDir().mkpath(dev.path() + "/serial/by-id") && QFile::link(adapter.Path(), byId));
+        // ttyUSB0 is the adapter's own device, listed by its stable name alone.
+        QVERIFY(QFile::link(adapter.Path(), dev.path() + "/ttyUSB0"));
+        QVERIFY(QFile::link(peer.Path(), dev.path() + "/ttyACM1"));
+        const QString link = m_home.Path() + "/KOLV/ports/com1";
+        LinkCom1("/nonexistent/tty");
+        auto dlg = std::make_unique<CRT3180Dlg>();
+        dlg->Create();
+        QCOMPARE(Items(*dlg, true),
+                 QStringList({adapterText, dev.path() + "/ttyACM1", "Other..."}));
+
+        const auto connect = [&dlg] { dlg->OnConnect(); };
+        const auto choose = [&dlg](QString item) { return [&dlg, item] { Choose(*dlg, item); }; };
+        const QByteArray byHand = "; by hand\n[General]\nPort=COM12\n";
+        const QString off = kStatusNotConnected,
+                      on = "COM1 | " + QString(kStatusConnected) + "COM1";
+        const struct {
+            const char* pszStep;
+            std::function<void()> act;
+            QByteArray store;
+            QString shown;
+        } steps[] = {
+            {"start", [] {}, "<none>", "COM1 | " + QString(kStatusNotConnectedStartup) + "COM1"},
+            {"connect failing", connect, "<none>", "COM1 | " + off + "COM1"},
+            {"connect", [&] { QFile::remove(link), LinkCom1(peer.Path()), connect(); },
+             "[General]\nPort=COM1\n", on},
+            {"choose while connected", choose("COM3"), "[General]\nPort=COM1\n", on},
+            {"device while connected", choose("/ttyACM1"), "[General]\nPort=COM1\n", on},
+            {"disconnect", connect, "[General]\nPort=COM1\n", "COM1 | "},
+            {"choose", choose("COM3"), "[General]\nPort=COM3\n", "COM3 | " + off + "COM3"},
+            {"choose the checked one", choose("COM3"), "[General]\nPort=COM3\n",
+             "| " + off + "COM3"},
+            {"stored meanwhile, connect failing", [&] { WriteStore(byHand), connect(); }, byHand,
+             "| " + off + "COM12"},
+            {"device", choose(adapter.Path() + ")"), "[General]\nPort=" + byId.toUtf8() + "\n",
+             adapterText + " | " + off + byId},
+            {"unplugged, restarted",
+             [&] { QFile::remove(byId), dlg = std::make_unique<CRT3180Dlg>(), dlg->Create(); },
+             "[General]\nPort=" + byId.toUtf8() + "\n",
+             byId + " (absent) | " + kStatusNotConnectedStartup + byId},
+            // A bare name is one of /dev.
+            {"other",
+             [&] {
+                 QTimer::singleShot(0, [] {
+                     if (auto* pAsk =
+                             qobject_cast<QInputDialog*>(QApplication::activeModalWidget()))
+                         pAsk->setTextValue("ttyUSB7"), pAsk->accept();
+                 });
+                 Choose(*dlg, "Other...");
+             },
+             "[General]\nPort=/dev/ttyUSB7\n", "/dev/ttyUSB7 (absent) | " + off + "/dev/ttyUSB7"},
+        };
+        for (const auto& step : steps) {
+            step.act();
+            QVERIFY2(StoreBytes() == step.store, step.pszStep);
+            QVERIFY2(Shown(*dlg) == step.shown, qPrintable(step.pszStep + (": " + Shown(*dlg))));
+        }
+        // The failure names the link, not a device it might have fallen back to.
+        QCOMPARE(boxes.Texts().value(0), "Unable to open COM1");
+        QVERIFY2(
+            boxes.Calls()[0].strDetail.startsWith(
+                "Device: " + link + " (a link to /nonexistent/tty)\nThe device does not exist"),
+            qPrintable(boxes.Calls()[0].strDetail));
+    }
+};
 
 QTEST_MAIN(TestStoredPort)
 #include "tst_storedport.moc"
