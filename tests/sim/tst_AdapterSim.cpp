@@ -1,76 +1,70 @@
-#include "AdapterSim.h"
+// The simulated adapter: how it frames commands, what it answers on a real
+// pseudo-terminal, and its program's port link.
+
 #include "CommandFramer.h"
 #include "TestSupport.h"
 
-#include <QFileInfo>
-#include <QProcess>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(CAdapterSimOptions)
+
+namespace
+{
+// Writes the commands on the utility's side of the terminal and reads up to
+// end. With a simulator, once it has framed nCommands it queues a marker
+// line, which comes after every reply due and is cut off.
+QByteArray Exchange(const QString& strPath, const QByteArray& commands, QByteArray end,
+                    CAdapterSim* pSim = nullptr, size_t nCommands = 0)
+{
+    const int nFd = open(QFile::encodeName(strPath), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const auto closeFd = qScopeGuard([nFd] { close(nFd); });
+    if (write(nFd, commands.data(), size_t(commands.size())) != commands.size())
+        return "not sent";
+    if (pSim &&
+        !pSim->WaitForEntries(CSimLogEntry::EKind::Command, nCommands, std::chrono::seconds(5)))
+        return "not framed";
+    if (pSim)
+        pSim->SendLine("--"), end.prepend("--");
+    QByteArray data;
+    char buffer[256];
+    pollfd fd{nFd, POLLIN, 0};
+    for (ssize_t n = 0; !data.endsWith(end) && poll(&fd, 1, 5000) > 0 &&
+                        (n = read(nFd, buffer, sizeof buffer)) > 0;)
+        data.append(buffer, n);
+    return data.endsWith(end) ? data.chopped(pSim ? end.size() : 0) : "no end: " + data;
+}
+} // namespace
 
 class TestAdapterSim : public QObject
 {
     Q_OBJECT
 
-    // The utility's side of the terminal, which the simulator keeps raw.
-    struct CClient {
-        explicit CClient(const char* pszPath) : nFd(open(pszPath, O_RDWR | O_NOCTTY)) {}
-        ~CClient() { close(nFd); }
-
-        // Sends the commands and returns what comes up to end. With a simulator,
-        // the replies only: once it has framed nCommands in all, it queues a
-        // marker line, which comes after every reply due (and is cut off).
-        QByteArray Exchange(const QByteArray& commands, QByteArray end, CAdapterSim* pSim = nullptr,
-                            size_t nCommands = 0)
-        {
-            (void)!write(nFd, commands.data(), size_t(commands.size()));
-            if (pSim) {
-                if (!pSim->WaitForEntries(CSimLogEntry::EKind::Command, nCommands,
-                                          std::chrono::seconds(5)))
-                    return "not framed";
-                pSim->SendLine("--");
-                end.prepend("--");
-            }
-            QByteArray data;
-            char buffer[256];
-            pollfd fd{nFd, POLLIN, 0};
-            for (ssize_t n = 0; !data.endsWith(end) && poll(&fd, 1, 5000) > 0 &&
-                                (n = read(nFd, buffer, sizeof buffer)) > 0;)
-                data.append(buffer, n);
-            return !pSim                ? data
-                   : data.endsWith(end) ? data.chopped(end.size())
-                                        : "no marker " + data;
-        }
-
-        int nFd;
-    };
-
 private slots:
     void framing_data()
     {
-        QTest::addColumn<QStringList>("chunks");
-        QTest::addColumn<QStringList>("pieces"); // garbage marked with a leading '!'
-        QTest::newRow("concatenated") << QStringList{"?:S:R:4I:0ID:0P:D:"}
-                                      << QStringList{"?:", "S:", "R:4", "I:0", "ID:0", "P:", "D:"};
-        QTest::newRow("split") << QStringList{"?", ":S", ":I", "D", ":3I:", "2"}
-                               << QStringList{"?:", "S:", "ID:3", "I:2"};
-        QTest::newRow("garbage") << QStringList{"xx?:", "R:?:", "ID:-S:\r\n"}
-                                 << QStringList{"!xx", "?:", "!R:", "?:", "!ID:-", "S:", "!\r\n"};
+        QTest::addColumn<QString>("chunks"); // fed one by one, split at '|'
+        QTest::addColumn<QString>("pieces"); // garbage marked with a leading '!'
+        QTest::newRow("concatenated") << "?:S:R:4I:0ID:0P:D:"
+                                      << "?: S: R:4 I:0 ID:0 P: D:";
+        QTest::newRow("split") << "?|:S|:I|D|:3I:|2"
+                               << "?: S: ID:3 I:2";
+        QTest::newRow("garbage") << "xx?:|R:?:|ID:-S:\r\n"
+                                 << "!xx ?: !R: ?: !ID:- S: !\r\n";
     }
     void framing()
     {
-        QFETCH(QStringList, chunks);
-        QFETCH(QStringList, pieces);
+        QFETCH(QString, chunks);
+        QFETCH(QString, pieces);
         CCommandFramer framer;
         QStringList got;
-        for (const QString& chunk : chunks)
+        for (const QString& chunk : chunks.split('|'))
             for (const CCommandFramer::CPiece& piece : framer.Feed(chunk.toStdString()))
                 got << (piece.bCommand ? "" : "!") + QString::fromStdString(piece.strBytes);
-        QCOMPARE(got, pieces);
+        QCOMPARE(got.join(' '), pieces);
     }
 
     void replies_data()
@@ -97,21 +91,23 @@ private slots:
         CAdapterSim sim(options);
         QVERIFY2(sim.Start(), sim.ErrorText().c_str());
         const QByteArray end = options.bCrLf ? "\r\n" : "\r";
-        QCOMPARE(CClient(sim.SlavePath().c_str()).Exchange("?:R:4I:0ID:0S:P:D:", end, &sim, 7),
-                 replies.replace("\r", end));
+        QCOMPARE(
+            Exchange(QString::fromStdString(sim.SlavePath()), "?:R:4I:0ID:0S:P:D:", end, &sim, 7),
+            replies.replace("\r", end));
     }
 
+    // The program links the port name to its terminal, and takes the link
+    // away again when told to end.
     void programLinksAndEndsOnSigterm()
     {
         CTempConfigHome home;
         QProcess process;
         process.start(RT3180_SIM_PROGRAM, {"--port", "com3", "--family", "pkn61", "--crlf"});
-        QVERIFY(process.waitForReadyRead(5000));
-        const QString banner = QString::fromLocal8Bit(process.readLine());
+        const QString banner = ReadLine(process);
         const QFileInfo link(home.Path() + "/KOLV/ports/com3");
         QVERIFY2(link.isSymLink() && banner.contains(" on " + link.symLinkTarget() + ", "),
                  qPrintable(banner));
-        QVERIFY(CClient(qPrintable(link.filePath())).Exchange("?:", "\r\n").startsWith("PKN61/72"));
+        QVERIFY(Exchange(link.filePath(), "?:", "\r\n").startsWith("PKN61/72"));
         QCOMPARE(kill(pid_t(process.processId()), SIGTERM), 0);
         QVERIFY(process.waitForFinished(5000));
         QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
