@@ -1,7 +1,6 @@
-// The simulated adapter: how it frames commands, what it answers on a real
-// pseudo-terminal, and its program's port link.
+// The simulated adapter: what it answers on a real pseudo-terminal, and its
+// program's port link.
 
-#include "CommandFramer.h"
 #include "TestSupport.h"
 
 #include <QTest>
@@ -44,42 +43,18 @@ class TestAdapterSim : public QObject
     Q_OBJECT
 
 private slots:
-    void framing_data()
-    {
-        QTest::addColumn<QString>("chunks"); // fed one by one, split at '|'
-        QTest::addColumn<QString>("pieces"); // garbage marked with a leading '!'
-        QTest::newRow("concatenated") << "?:S:R:4I:0ID:0P:D:"
-                                      << "?: S: R:4 I:0 ID:0 P: D:";
-        QTest::newRow("split") << "?|:S|:I|D|:3I:|2"
-                               << "?: S: ID:3 I:2";
-        QTest::newRow("garbage") << "xx?:|R:?:|ID:-S:\r\n"
-                                 << "!xx ?: !R: ?: !ID:- S: !\r\n";
-    }
-    void framing()
-    {
-        QFETCH(QString, chunks);
-        QFETCH(QString, pieces);
-        CCommandFramer framer;
-        QStringList got;
-        for (const QString& chunk : chunks.split('|'))
-            for (const CCommandFramer::CPiece& piece : framer.Feed(chunk.toStdString()))
-                got << (piece.bCommand ? "" : "!") + QString::fromStdString(piece.strBytes);
-        QCOMPARE(got.join(' '), pieces);
-    }
-
+    // Connect, Apply with "400", "100" and "0", Test: "S:" reports what Apply
+    // left. Garbage between the commands is skipped.
     void replies_data()
     {
         QTest::addColumn<CAdapterSimOptions>("options");
         QTest::addColumn<QByteArray>("replies"); // with CR line ends
-        // Connect, Apply with "400", "100" and "0", Test: "S:" reports what Apply left.
         const QByteArray all = "RT3180 stepper drive, SPI link ready\rR:4 accepted\rI:0 accepted\r"
                                "ID:0 accepted\rresolution: 400\rcurrent: 100\ridle current: 0\r"
                                "P: accepted\rD: accepted\r";
-        const QByteArray pkn = "PKN61/72" + all.mid(6);
         QTest::newRow("RT3180, CR") << CAdapterSimOptions{} << all;
-        QTest::newRow("RT3180, CR LF") << CAdapterSimOptions{.bCrLf = true} << all;
-        QTest::newRow("PKN61/72, CR") << CAdapterSimOptions{EDriveFamily::PKN61} << pkn;
-        QTest::newRow("PKN61/72, CR LF") << CAdapterSimOptions{EDriveFamily::PKN61, true} << pkn;
+        QTest::newRow("PKN61/72, CR LF")
+            << CAdapterSimOptions{EDriveFamily::PKN61, true} << "PKN61/72" + all.mid(6);
         QTest::newRow("never answers") << CAdapterSimOptions{.bNeverAnswer = true} << QByteArray();
         QTest::newRow("stops after 2")
             << CAdapterSimOptions{.nAnswerLimit = 2} << all.left(all.indexOf("I:0"));
@@ -91,9 +66,9 @@ private slots:
         CAdapterSim sim(options);
         QVERIFY2(sim.Start(), sim.ErrorText().c_str());
         const QByteArray end = options.bCrLf ? "\r\n" : "\r";
-        QCOMPARE(
-            Exchange(QString::fromStdString(sim.SlavePath()), "?:R:4I:0ID:0S:P:D:", end, &sim, 7),
-            replies.replace("\r", end));
+        QCOMPARE(Exchange(QString::fromStdString(sim.SlavePath()), "?:R:4xI:0ID:0S:\nP:D:", end,
+                          &sim, 7),
+                 replies.replace("\r", end));
     }
 
     // The program links the port name to its terminal, and takes the link
