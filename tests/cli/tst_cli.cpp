@@ -3,7 +3,6 @@
 
 #include "SerialPeer.h"
 #include "TestSupport.h"
-#include "protocol/DriveProtocol.h"
 
 #include <QtTest>
 #include <csignal>
@@ -81,6 +80,7 @@ private slots:
         row("absent device", "--port /dev/nothing recall", "3",
             "/dev/nothing\nThe device does not exist");
         row("not a port", "--port LPT1 identify", "3", "\"LPT1\" is not a serial port name");
+        row("busy", "recall", "3", "The port is busy");
         row("silent", "--port %silent identify", "4", "no reply from the drive on %silent");
         row("identify", "identify", "0RT3180 stepper drive, SPI link ready\n", "");
         row("recall", "recall", "0RT3180  resolution 2000  current 3.2 A  idle 20 %\n", "");
@@ -96,6 +96,9 @@ private slots:
         // Idle, current, resolution positions: "20", "3.2", "2000".
         row("save", "save drive.rt3", "0020000000700000002000000", "");
         row("apply a saved file", "--quiet apply saved.rt3", "0?: S: ?: R:2 I:8 ID:2", "");
+        // The drive link's own Apply, and its pauses.
+        row("apply", "--verify apply --resolution 400 --current 4 --idle 0",
+            "0?: S: ?: R:4 I:0 ID:0 ?: S:", "R:4 sent, the drive is given 3.5 s");
         row("kept", "--quiet --verify " + kApply400.join(' ').toLatin1(),
             "1sent: " + kApplied + "\n",
             "rt3180-cli: the drive kept RT3180  resolution 1000  current 4 A  idle 0 %, not " +
@@ -112,6 +115,8 @@ private slots:
         options.nKeepResolution = strTag == "kept" ? 1 : -1; // "1000"
         StartSim(options);
         CPtyPeer silent;
+        CSerialPort window; // holds the port for "busy"
+        QVERIFY(strTag != "busy" || window.Open("COM1"));
         for (const auto& [name, hex] : {std::pair{"/short.rt3", "1234"},
                                         std::pair{"/saved.rt3", "020000000700000002000000"}}) {
             QFile file(m_home.Path() + name);
@@ -135,67 +140,15 @@ private slots:
             QVERIFY2(!bRefused || strCommand == "?:" || strCommand == "S:", qPrintable(strCommand));
     }
 
-    // Apply sends what the window's Apply sends, with the same pauses, and
-    // logs every line it sends and receives.
-    void applySendsWhatTheWindowSends()
+    // Ctrl-C in the apply's longest pause ends it there, and frees the port.
+    void interruptedApply()
     {
         StartSim();
-        {
-            CDriveProtocol drive;
-            drive.Connect("COM1");
-            drive.Recall();
-            QTRY_VERIFY(!drive.IsReplyTimerPending());
-            m_pSim->ClearLog();
-            drive.Apply({4, 0, 0}); // the codes of 400 / 4 A / 0 %
-        }
-        const std::vector<CSimLogEntry> window = SimCommands(*m_pSim);
-        QCOMPARE(window.size(), 4u);
-        StartSim();
-        const QString strLog = m_home.Path() + "/wire.log";
-        const QStringList run = RunCli(QStringList{"--log", strLog, "--verify"} + kApply400, ".");
-        QCOMPARE(run[0], "0");
-        QVERIFY2(run[2].contains("R:4 sent, the drive is given 3.5 s"), qPrintable(run[2]));
-        const std::vector<CSimLogEntry> cli = SimCommands(*m_pSim);
-        QCOMPARE(cli.size(), 8u); // recall, apply, recall
-        for (std::size_t i = 0; i < window.size(); ++i) {
-            QCOMPARE(cli[i + 2].strText, window[i].strText);
-            const auto gap = [i](const std::vector<CSimLogEntry>& entries, std::size_t nFirst) {
-                return i ? entries[nFirst + i].tpTime - entries[nFirst + i - 1].tpTime : 0ns;
-            };
-            QVERIFY(std::chrono::abs(gap(cli, 2) - gap(window, 0)) < 150ms);
-        }
-        QCOMPARE(m_pSim->Settings().nResolution, 4);
-        QFile log(strLog);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const QByteArray bytes = log.readAll();
-        QVERIFY(bytes.contains(" TX 52 3a 34 |R:4|\n"));
-        QVERIFY(bytes.contains(" RX 52 3a 34 20 61 63 63 65 70 74 65 64 0d |R:4 accepted.|\n"));
-        // Each reply line on its own, even when several come before the next command.
-        QVERIFY(bytes.contains(" RX 63 75 72 72 65 6e 74 3a 20 38 30 0d |current: 80.|\n"));
-    }
-
-    // Against the window's port either way; then Ctrl-C in the apply's longest pause.
-    void thePortIsHeldExclusively()
-    {
-        StartSim();
-        {
-            CSerialPort window;
-            QVERIFY(window.Open("COM1"));
-            const QStringList run = RunCli({"recall"}, ".");
-            QCOMPARE(run[0], "3");
-            QVERIFY(run[2].contains("Unable to open COM1") && run[2].contains("The port is busy"));
-        }
         QProcess cli;
         cli.start(RT3180_CLI_PROGRAM, kApply400);
         QVERIFY(m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 4, 5s));
-        {
-            CMessageBoxRecorder boxes;
-            CSerialPort window;
-            QVERIFY(!window.Open("COM1"));
-            QVERIFY(boxes.Calls().value(0).strDetail.contains("The port is busy"));
-        }
         ::kill(pid_t(cli.processId()), SIGINT);
-        QVERIFY(cli.waitForFinished(2000));
+        QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY(!m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 5, 500ms));
         QCOMPARE(Commands(), QStringList({"?:", "S:", "?:", "R:4"}));
