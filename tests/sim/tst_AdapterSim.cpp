@@ -66,7 +66,7 @@ private slots:
         CAdapterSim sim(options);
         QVERIFY2(sim.Start(), sim.ErrorText().c_str());
         const QByteArray end = options.bCrLf ? "\r\n" : "\r";
-        QCOMPARE(Exchange(QString::fromStdString(sim.SlavePath()), "?:R:4xI:0ID:0S:\nP:D:", end,
+        QCOMPARE(Exchange(QString::fromStdString(sim.SlavePath()), "?:R:4ID:-I:0ID:0S:\nP:D:", end,
                           &sim, 7),
                  replies.replace("\r", end));
     }
