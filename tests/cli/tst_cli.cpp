@@ -146,7 +146,7 @@ private slots:
         StartSim();
         QProcess cli;
         cli.start(RT3180_CLI_PROGRAM, kApply400);
-        QVERIFY(m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 4, 5s));
+        QVERIFY(m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 4, 30s));
         ::kill(pid_t(cli.processId()), SIGINT);
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 130);

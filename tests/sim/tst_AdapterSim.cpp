@@ -24,14 +24,14 @@ QByteArray Exchange(const QString& strPath, const QByteArray& commands, QByteArr
     if (write(nFd, commands.data(), size_t(commands.size())) != commands.size())
         return "not sent";
     if (pSim &&
-        !pSim->WaitForEntries(CSimLogEntry::EKind::Command, nCommands, std::chrono::seconds(5)))
+        !pSim->WaitForEntries(CSimLogEntry::EKind::Command, nCommands, std::chrono::seconds(30)))
         return "not framed";
     if (pSim)
         pSim->SendLine("--"), end.prepend("--");
     QByteArray data;
     char buffer[256];
     pollfd fd{nFd, POLLIN, 0};
-    for (ssize_t n = 0; !data.endsWith(end) && poll(&fd, 1, 5000) > 0 &&
+    for (ssize_t n = 0; !data.endsWith(end) && poll(&fd, 1, 30000) > 0 &&
                         (n = read(nFd, buffer, sizeof buffer)) > 0;)
         data.append(buffer, n);
     return data.endsWith(end) ? data.chopped(pSim ? end.size() : 0) : "no end: " + data;
@@ -84,7 +84,7 @@ private slots:
                  qPrintable(banner));
         QVERIFY(Exchange(link.filePath(), "?:", "\r\n").startsWith("PKN61/72"));
         QCOMPARE(kill(pid_t(process.processId()), SIGTERM), 0);
-        QVERIFY(process.waitForFinished(5000));
+        QVERIFY(process.waitForFinished(30000));
         QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
         QVERIFY(!QFileInfo(link.filePath()).isSymLink());
     }
