@@ -10,36 +10,32 @@
 
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv)
 {
     CRT3180App app(argc, argv);
     if (argc < 3 || !SaveStoredPort(QString::fromLocal8Bit(argv[2])))
         return 2;
-    const bool bIdle = std::strcmp(argv[1], "idle") == 0;
+    const bool bIdle = QByteArray(argv[1]) == "idle";
     CRT3180Dlg dlg;
     dlg.Create();
     dlg.show();
-    auto say = [](const QByteArray& line) {
-        std::printf("%s\n", line.constData());
-        std::fflush(stdout);
-    };
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is printed
     bool bAnnounced = false;
     QObject::connect(&dlg.Drive(), &CDriveProtocol::txLampChanged, [&](int nState) {
         if (nState && !bAnnounced && !dlg.Drive().IsRecallPending()) {
             bAnnounced = true;
-            say("WINDOW " + QByteArray::number(qulonglong(dlg.winId())));
+            std::printf("WINDOW %llu\n", qulonglong(dlg.winId()));
         }
     });
     QObject::connect(&dlg, &QDialog::finished, &app, &QApplication::quit);
     QTimer::singleShot(200, &dlg, [&] {
         dlg.OnConnect();
         if (bIdle)
-            return say("CONNECTED");
+            return void(std::puts("CONNECTED"));
         dlg.OnSelChangeSetting();
         dlg.OnApply();
-        say("DONE");
+        std::puts("DONE");
         QApplication::quit();
     });
     return app.exec();

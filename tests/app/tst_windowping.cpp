@@ -6,10 +6,7 @@
 #include "SerialPeer.h"
 #include "TestSupport.h"
 
-#include <QProcess>
-#include <QScopeGuard>
-#include <QStandardPaths>
-#include <QTest>
+#include <QtTest>
 #include <csignal>
 #include <cstring>
 #include <sys/ioctl.h>
@@ -25,16 +22,12 @@ private slots:
         const QString strXvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (strXvfb.isEmpty())
             QSKIP("Xvfb is not installed");
-        QProcess xvfb;
-        xvfb.start(strXvfb, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-        const auto stopXvfb = qScopeGuard([&xvfb] {
-            xvfb.terminate();
-            xvfb.waitForFinished(5000);
-        });
-        const QByteArray display = ":" + ReadLine(xvfb).trimmed();
+        m_xvfb.start(strXvfb,
+                     {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        const QByteArray display = ":" + ReadLine(m_xvfb).trimmed();
         QVERIFY(display.size() > 1);
         CPtyPeer peer;
-        Start({{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}}, {"apply", peer.Path()});
+        Start(display, {"apply", peer.Path()});
         unsigned long long nWindow = 0;
         const QByteArray line = ReadLine(m_helper);
         QVERIFY2(std::sscanf(line.constData(), "WINDOW %llu", &nWindow) == 1,
@@ -93,8 +86,7 @@ private slots:
         QFETCH(QStringList, log); // every byte on the link, timed (the lines' form: tests/cli)
         CPtyPeer peer;
         const QString strLog = m_home.Path() + "/" + QTest::currentDataTag() + ".log";
-        Start({{"QT_QPA_PLATFORM", "offscreen"}},
-              QStringList{strMode, peer.Path()} + log.replaceInStrings("FILE", strLog));
+        Start({}, QStringList{strMode, peer.Path()} + log.replaceInStrings("FILE", strLog));
         const QByteArray line = ReadLine(m_helper);
         QVERIFY2(line.startsWith(strMode == "idle" ? "CONNECTED" : "WINDOW"),
                  (line + m_helper.readAllStandardError()).constData());
@@ -121,23 +113,27 @@ private slots:
 
     void cleanup()
     {
-        m_helper.kill();
-        m_helper.waitForFinished(5000);
+        for (QProcess* pProcess : {&m_helper, &m_xvfb}) { // the X server last
+            pProcess->kill();
+            pProcess->waitForFinished(5000);
+        }
     }
 
 private:
-    // helper_pingable, in a configuration folder of the test's own.
-    void Start(const QList<std::pair<QString, QString>>& vars, const QStringList& args)
+    // helper_pingable, in a configuration folder of the test's own, on the X
+    // display given or else on none.
+    void Start(const QString& strDisplay, const QStringList& args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const auto& [strName, strValue] : vars)
-            env.insert(strName, strValue);
+        env.insert("DISPLAY", strDisplay);
+        env.insert("QT_QPA_PLATFORM", strDisplay.isEmpty() ? "offscreen" : "xcb");
         m_helper.setProcessEnvironment(env);
         m_helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable", args);
     }
 
     CTempConfigHome m_home;
     QProcess m_helper;
+    QProcess m_xvfb;
 };
 
 QTEST_MAIN(TestWindowPing)

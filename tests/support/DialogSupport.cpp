@@ -13,6 +13,8 @@ QString DlgItemText(const CRT3180Dlg& dlg, int nID)
 {
     // Edit lines, labels and buttons keep it in "text", a group box in "title".
     QWidget* pControl = dlg.GetDlgItem(nID);
+    if (auto* pList = qobject_cast<QComboBox*>(pControl))
+        return pList->currentText();
     return pControl->property(qobject_cast<QGroupBox*>(pControl) ? "title" : "text").toString();
 }
 
