@@ -1,7 +1,6 @@
 // The main window as a user meets it: where each control sits and what it
-// says, the start-up appearance, the setting lists and who may enable Apply,
-// the menu, keyboard order, what assistive technology is told, every way out,
-// and the message boxes' texts.
+// says, the start-up appearance, the menu, the setting lists and who may
+// enable Apply, every way out, and the message boxes' texts.
 
 #include "DialogSupport.h"
 #include "SerialPeer.h"
@@ -25,7 +24,8 @@ struct CPlacedControl {
 };
 
 // Pixels, relative to the client area below the menu bar, with the dialog
-// font (a sans-serif face at 8 points, 96 dpi). The lists are closed.
+// font (a sans-serif face at 8 points, 96 dpi: DejaVu Sans here), written out
+// so that a fault in the conversion from dialog units shows. The lists are closed.
 const CPlacedControl kPlacement[] = {
     {IDC_RESOLUTION, QRect(105, 34, 84, 22), "2000", 'c'},
     {IDC_IDLE, QRect(266, 34, 84, 22), "20", 'c'},
@@ -87,9 +87,9 @@ private slots:
     }
 
     // Each control at its place, its text unclipped, all inside the client
-    // area; the status and reply lines read-only; disconnected, the settings are hidden behind the
-    // banner and only Connect talks to the drive. The window is a fixed size with its title, icon
-    // and menu.
+    // area; the status and reply lines read-only; disconnected, the settings
+    // are hidden behind the banner and only Connect talks to the drive. The
+    // window is a fixed size with its title, icon and menu.
     void windowAndControlsAsPlaced()
     {
         Show(false);
