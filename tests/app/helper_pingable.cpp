@@ -1,58 +1,41 @@
-// Shows the main dialog connected to a pseudo-terminal, in the program's
-// application object, and presses Apply. While Apply waits before its first
-// command it prints "WINDOW id" (the dialog's X window); when Apply has
-// ended, "DONE". "helper_pingable idle|apply DEVICE" connects to DEVICE; idle
-// prints "CONNECTED" and stays so until the dialog is closed.
+// "helper_pingable idle|apply DEVICE [--log FILE]": shows the main dialog in the program's
+// application object and connects it to DEVICE. idle then prints "CONNECTED"
+// and stays so until the dialog is closed; apply presses Apply, prints
+// "WINDOW id" (the dialog's X window) while Apply waits before its first
+// command, and "DONE" when Apply has ended.
 
 #include "app/RT3180App.h"
 #include "app/RT3180Dlg.h"
 #include "port/StoredPort.h"
-#include "ui/Resource.h"
 
-#include <QApplication>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 
 int main(int argc, char** argv)
 {
     CRT3180App app(argc, argv);
-    const bool bIdle = argc > 1 && std::strcmp(argv[1], "idle") == 0;
-    if (argc > 2) {
-        if (!SaveStoredPort(QString::fromLocal8Bit(argv[2])))
-            return 2;
-    } else {
-        const int nMaster = posix_openpt(O_RDWR | O_NOCTTY);
-        if (nMaster < 0 || grantpt(nMaster) != 0 || unlockpt(nMaster) != 0 ||
-            !SaveStoredPort(QString::fromLocal8Bit(ptsname(nMaster))))
-            return 2;
-    }
-
+    if (argc < 3 || !SaveStoredPort(QString::fromLocal8Bit(argv[2])))
+        return 2;
+    const bool bIdle = QByteArray(argv[1]) == "idle";
     CRT3180Dlg dlg;
     dlg.Create();
     dlg.show();
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is printed
     bool bAnnounced = false;
     QObject::connect(&dlg.Drive(), &CDriveProtocol::txLampChanged, [&](int nState) {
-        if (!nState || bAnnounced || dlg.Drive().IsRecallPending())
-            return;
-        bAnnounced = true;
-        std::printf("WINDOW %llu\n", static_cast<unsigned long long>(dlg.winId()));
-        std::fflush(stdout);
+        if (nState && !bAnnounced && !dlg.Drive().IsRecallPending()) {
+            bAnnounced = true;
+            std::printf("WINDOW %llu\n", qulonglong(dlg.winId()));
+        }
     });
     QObject::connect(&dlg, &QDialog::finished, &app, &QApplication::quit);
     QTimer::singleShot(200, &dlg, [&] {
         dlg.OnConnect();
-        if (bIdle) {
-            std::printf("CONNECTED\n");
-            std::fflush(stdout);
-            return;
-        }
+        if (bIdle)
+            return void(std::puts("CONNECTED"));
         dlg.OnSelChangeSetting();
         dlg.OnApply();
-        std::printf("DONE\n");
-        std::fflush(stdout);
+        std::puts("DONE");
         QApplication::quit();
     });
     return app.exec();

@@ -1,23 +1,57 @@
 // The window's side of talking to the drive: what Connect, Apply, Test and
-// Disconnect show, and when (the time-out is shown end to end). The pauses
-// are recorded instead of slept, with the status line and Test caption
-// painted by then.
+// Disconnect show, and when. The pauses are recorded instead of slept, each
+// with what the window has painted by then, read from its backing store.
 
 #include "DialogSupport.h"
 #include "SerialPeer.h"
 #include "app/RT3180Dlg.h"
 #include "controls/LedIndicator.h"
 #include "platform/Clock.h"
-#include "port/StoredPort.h"
-#include "settings/SettingLists.h"
 #include "ui/Resource.h"
 #include "ui/WindowPump.h"
 
-#include <QComboBox>
-#include <QTimer>
-#include <QWindow>
 #include <QtTest>
+#include <QtWidgets>
 #include <qpa/qwindowsysteminterface.h>
+
+namespace
+{
+// What the window last put on the screen over part of a control.
+QImage OnScreen(QWidget* pControl, const QRect& rc)
+{
+    const QPoint at = pControl->mapTo(pControl->window(), rc.topLeft());
+    const WId window = pControl->window()->winId();
+    return pControl->screen()
+        ->grabWindow(window, at.x(), at.y(), rc.width(), rc.height())
+        .toImage();
+}
+
+// strState, or "unpainted strState" when the screen differs from what the
+// control would paint now. The frame's corners show the parent, which a grab
+// of the control alone leaves out.
+QString Shown(QWidget* pControl, const QString& strState)
+{
+    const QRect rc = pControl->rect().adjusted(3, 3, -3, -3);
+    const QImage now = pControl->grab(rc).toImage();
+    return OnScreen(pControl, rc).convertToFormat(now.format()) == now ? strState
+                                                                       : "unpainted " + strState;
+}
+
+// The middle of a lamp on the screen: the green or the red picture.
+QString LampOnScreen(QWidget* pLamp)
+{
+    const QRgb c = OnScreen(pLamp, QRect(8, (pLamp->height() + 1) / 2, 1, 1)).pixel(0, 0);
+    return qGreen(c) > 150 && qRed(c) < 100 ? "lit" : qRed(c) > 150 ? "dark" : "?";
+}
+
+struct CFixture {
+    CTempConfigHome home;
+    CPtyPeer peer;
+    CMessageBoxRecorder boxes;
+    CRT3180Dlg dlg;
+    QStringList shown; // at each pause
+};
+} // namespace
 
 class TestDriveWindow : public QObject
 {
@@ -26,91 +60,78 @@ class TestDriveWindow : public QObject
 private slots:
     void init()
     {
-        m_pHome = std::make_unique<CTempConfigHome>();
-        m_pPeer = std::make_unique<CPtyPeer>();
-        LinkCom1(m_pPeer->Path());
-        m_pBoxes = std::make_unique<CMessageBoxRecorder>();
-        m_pDlg = std::make_unique<CRT3180Dlg>();
-        m_pDlg->Create();
-        m_previousSleep = SetSleepHook([this](unsigned nMilliseconds) {
-            if (!Lamp(*m_pDlg, IDC_RX_LED)->isChecked())
-                m_shownAtPauses << QStringLiteral("%1 %2 | %3")
-                                       .arg(nMilliseconds)
-                                       .arg(Text(IDC_STATUS), Text(IDC_TEST));
+        m_f.emplace();
+        LinkCom1(m_f->peer.Path());
+        m_f->dlg.Create();
+        m_f->dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_f->dlg));
+        // The reply's per-byte pulses (RX lit) are left out.
+        SetSleepHook([this](unsigned nMilliseconds) {
+            if (!Lamp(m_f->dlg, IDC_RX_LED)->isChecked())
+                m_f->shown << QStringList{QString::number(nMilliseconds),
+                                          Shown(Item(IDC_STATUS), Text(IDC_STATUS)),
+                                          Shown(Item(IDC_TEST), Text(IDC_TEST)),
+                                          "TX " + LampOnScreen(Item(IDC_TX_LED))}
+                                  .join(" | ");
         });
+        // The drive's texts are on the screen at once, not only by the next wait.
+        connect(
+            &m_f->dlg.Drive(), &CDriveProtocol::statusChanged, this,
+            [this](const QString& strText) { m_shownAtOnce << Shown(Item(IDC_STATUS), strText); });
     }
     void cleanup()
     {
-        SetSleepHook(std::move(m_previousSleep));
-        m_pDlg.reset();
-        m_pBoxes.reset();
-        m_pPeer.reset();
-        m_pHome.reset();
-        m_shownAtPauses.clear();
+        SetSleepHook({});
+        m_f.reset();
+        QCOMPARE(std::exchange(m_shownAtOnce, {}).filter("unpainted").join(", "), QString());
     }
 
-    void connectShowsThePortBeforeAsking()
+    void connectAndApplyShowTheirStatusBeforeTheirWaits()
     {
         Click(IDC_CONNECT);
-        QCOMPARE(m_shownAtPauses.first(),
-                 "50 PKN61/72 & RT3180 SPI Interface connected to: COM1 | Test On");
+        QCOMPARE(m_f->shown.first(),
+                 "50 | PKN61/72 & RT3180 SPI Interface connected to: COM1 | Test On | TX lit");
         QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
-        QVERIFY(m_pDlg->GetDlgItem(IDC_TEST)->isEnabled());
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
-        QVERIFY(m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisibleTo(m_pDlg.get()));
-        QString strStored; // stored once it opened
-        QVERIFY(LoadStoredPort(strStored) && strStored == QStringLiteral("COM1"));
-    }
+        QVERIFY(Item(IDC_TEST)->isEnabled() && !Item(IDC_APPLY)->isEnabled());
+        QVERIFY(Item(IDC_RESOLUTION)->isVisible());
 
-    void applySendsTheListsCodes()
-    {
-        Click(IDC_CONNECT);
-        m_pDlg->SetDriveFamily(1);
-        List(*m_pDlg, IDC_RESOLUTION)->setCurrentIndex(1);
-        List(*m_pDlg, IDC_CURRENT)->setCurrentIndex(9);
-        List(*m_pDlg, IDC_IDLE)->setCurrentIndex(7);
-        m_pDlg->EnableDlgItem(IDC_APPLY, true);
+        m_f->dlg.SetDriveFamily(1);
+        for (auto [nID, nIndex] : {std::pair{IDC_RESOLUTION, 1}, {IDC_CURRENT, 9}, {IDC_IDLE, 7}})
+            List(m_f->dlg, nID)->setCurrentIndex(nIndex);
+        m_f->dlg.EnableDlgItem(IDC_APPLY, true);
         Drain();
-        m_shownAtPauses.clear();
-
+        m_f->shown.clear();
         Click(IDC_APPLY);
-        QCOMPARE(m_shownAtPauses.first(), "100 Sending the New Settings,  wait ... | Test On");
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
+        QCOMPARE(m_f->shown.first(),
+                 "100 | Sending the New Settings,  wait ... | Test On | TX lit");
+        QVERIFY(!Item(IDC_APPLY)->isEnabled());
         QCOMPARE(Drain(), QByteArray("?:R:1I:0ID:7"));
     }
 
+    // The caption changes after the command's waits, from the drive's state,
+    // which a new connection turns on again; unconnected, Test only resets it.
     void testCaptionChangesAfterItsCommand()
     {
         Click(IDC_CONNECT);
-        for (const char* pszAfter : {"Test Off", "Test On", "Test Off"}) {
-            m_shownAtPauses.clear();
-            const QString strBefore = Text(IDC_TEST);
-            Click(IDC_TEST);
-            QVERIFY(m_shownAtPauses.last().endsWith("| " + strBefore));
-            QCOMPARE(Text(IDC_TEST), QString::fromLatin1(pszAfter));
-        }
-        // A new connection keeps the caption, though the drive's test is on again.
-        Click(IDC_CONNECT);
-        Click(IDC_CONNECT);
         Click(IDC_TEST);
+        QVERIFY(m_f->shown.last().contains("| Test On |"));
+        for (int nID : {IDC_CONNECT, IDC_CONNECT, IDC_TEST, IDC_CONNECT})
+            Click(nID);
         QCOMPARE(Text(IDC_TEST), QStringLiteral("Test Off"));
-        Click(IDC_CONNECT);
-        m_pDlg->SetDlgItemText(IDC_TEST, QStringLiteral("Test Off"));
-        m_pDlg->OnTest(); // not connected: the caption only
+        m_f->dlg.OnTest();
         QCOMPARE(Text(IDC_TEST), QStringLiteral("Test On"));
     }
 
     void failedConnectAndDisconnectShowTheDisconnectedState()
     {
         LinkCom1("/nonexistent/tty");
-        m_pDlg->SetDlgItemText(IDC_REPLY, QStringLiteral("old reply"));
+        m_f->dlg.SetDlgItemText(IDC_REPLY, QStringLiteral("old reply"));
         Click(IDC_CONNECT);
-        QCOMPARE(m_pBoxes->Texts(), QStringList({"Unable to open COM1"}));
+        QCOMPARE(m_f->boxes.Texts(), QStringList({"Unable to open COM1"}));
         VerifyDisconnected(QStringLiteral("RT3180 SPI Interface not connected to: COM1"));
-
-        LinkCom1(m_pPeer->Path());
+        LinkCom1(m_f->peer.Path());
         Click(IDC_CONNECT);
-        m_pDlg->EnableDlgItem(IDC_APPLY, true);
+        m_f->dlg.EnableDlgItem(IDC_APPLY, true);
         Click(IDC_CONNECT);
         VerifyDisconnected(QString());
     }
@@ -122,7 +143,7 @@ private slots:
         Click(IDCANCEL);
         QTRY_COMPARE(ReaderThreads().size(), 0);
         CSerialPort other;
-        QVERIFY(other.Open(m_pPeer->Path()));
+        QVERIFY(other.Open(m_f->peer.Path()));
     }
 
     // While a sequence waits, a click on Exit and the close box wait in the
@@ -140,59 +161,47 @@ private slots:
         SetSleepHook({}); // the real clock and the window's own pump
         InstallWindowPump();
         auto unpump = qScopeGuard([] { SetWaitPump({}); });
-        m_pDlg->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
         Click(IDC_CONNECT);
         Drain();
-
         bool bOpenAtWrite = false;
-        connect(&m_pDlg->Drive(), &CDriveProtocol::txLampChanged, this,
-                [&](int nState) { bOpenAtWrite = nState || m_pDlg->isVisible(); });
-        QWindow* pWindow = m_pDlg->windowHandle();
-        QWidget* pExit = m_pDlg->GetDlgItem(IDCANCEL);
-        const QPointF ptExit = pExit->mapTo(m_pDlg.get(), pExit->rect().center());
-        QTimer::singleShot(20, this, [=, this] { // in the lead-in of "D:"
-            if (bCloseBox) {
-                QWindowSystemInterface::handleCloseEvent<
-                    QWindowSystemInterface::AsynchronousDelivery>(pWindow);
-                return;
-            }
-            for (const QEvent::Type eType : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QWindowSystemInterface::handleMouseEvent<
-                    QWindowSystemInterface::AsynchronousDelivery>(
+        connect(&m_f->dlg.Drive(), &CDriveProtocol::txLampChanged, this,
+                [&](int nState) { bOpenAtWrite = nState || m_f->dlg.isVisible(); });
+        QWindow* pWindow = m_f->dlg.windowHandle();
+        const QPointF ptExit = Item(IDCANCEL)->mapTo(&m_f->dlg, Item(IDCANCEL)->rect().center());
+        QTimer::singleShot(20, this, [=] { // in the lead-in of "D:"
+            using Async = QWindowSystemInterface::AsynchronousDelivery;
+            if (bCloseBox)
+                QWindowSystemInterface::handleCloseEvent<Async>(pWindow);
+            for (int i = 0; !bCloseBox && i < 2; ++i)
+                QWindowSystemInterface::handleMouseEvent<Async>(
                     pWindow, ptExit, pWindow->mapToGlobal(ptExit),
-                    eType == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                    Qt::LeftButton, eType);
+                    i ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton,
+                    i ? QEvent::MouseButtonRelease : QEvent::MouseButtonPress);
         });
         Click(IDC_TEST);
         QVERIFY(bOpenAtWrite);
         QCOMPARE(Drain(), QByteArray("D:"));
-        QVERIFY(m_pDlg->isVisible());
-        QTRY_VERIFY(!m_pDlg->isVisible());
+        QVERIFY(m_f->dlg.isVisible());
+        QTRY_VERIFY(!m_f->dlg.isVisible());
     }
 
 private:
-    void Click(int nID) { ClickDlgItem(*m_pDlg, nID); }
-    QString Text(int nID) const { return DlgItemText(*m_pDlg, nID); }
-    QByteArray Drain() { return m_pPeer->Receive(64, 50); }
+    QWidget* Item(int nID) const { return m_f->dlg.GetDlgItem(nID); }
+    void Click(int nID) { ClickDlgItem(m_f->dlg, nID); }
+    QString Text(int nID) const { return DlgItemText(m_f->dlg, nID); }
+    QByteArray Drain() { return m_f->peer.Receive(64, 50); }
 
     void VerifyDisconnected(const QString& strStatus)
     {
-        QCOMPARE(Text(IDC_STATUS), strStatus);
-        QCOMPARE(Text(IDC_REPLY), QString());
-        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Connect"));
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_TEST)->isEnabled());
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_APPLY)->isEnabled());
-        QVERIFY(!m_pDlg->GetDlgItem(IDC_RESOLUTION)->isVisibleTo(m_pDlg.get()));
-        QVERIFY(!m_pDlg->Drive().IsConnected() && !m_pDlg->Drive().IsReplyTimerPending());
+        QCOMPARE(QStringList({Text(IDC_STATUS), Text(IDC_REPLY), Text(IDC_CONNECT)}),
+                 QStringList({strStatus, "", "Connect"}));
+        QVERIFY(!Item(IDC_TEST)->isEnabled() && !Item(IDC_APPLY)->isEnabled());
+        QVERIFY(!Item(IDC_RESOLUTION)->isVisible());
+        QVERIFY(!m_f->dlg.Drive().IsConnected() && !m_f->dlg.Drive().IsReplyTimerPending());
     }
 
-    std::unique_ptr<CTempConfigHome> m_pHome;
-    std::unique_ptr<CPtyPeer> m_pPeer;
-    std::unique_ptr<CMessageBoxRecorder> m_pBoxes;
-    std::unique_ptr<CRT3180Dlg> m_pDlg;
-    SleepHook m_previousSleep;
-    QStringList m_shownAtPauses;
+    std::optional<CFixture> m_f;
+    QStringList m_shownAtOnce;
 };
 
 QTEST_MAIN(TestDriveWindow)

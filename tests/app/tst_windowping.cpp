@@ -1,170 +1,140 @@
-// While Apply waits, the window still answers the window manager: a
-// _NET_WM_PING sent to it on an Xvfb screen comes back before Apply ends.
+// The program's application object with its window, in a process of its own:
+// while Apply waits it still answers the window manager (a _NET_WM_PING on an
+// Xvfb screen comes back before Apply ends), and the stop signals end it as
+// Exit does.
 
 #include "SerialPeer.h"
 #include "TestSupport.h"
 
-#include <QProcess>
-#include <QScopeGuard>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <chrono>
+#include <QtTest>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
-
-namespace
-{
-
-xcb_atom_t Atom(xcb_connection_t* pConnection, const char* pszName)
-{
-    xcb_intern_atom_reply_t* pReply = xcb_intern_atom_reply(
-        pConnection, xcb_intern_atom(pConnection, 0, std::strlen(pszName), pszName), nullptr);
-    const xcb_atom_t atom = pReply ? pReply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(pReply);
-    return atom;
-}
-
-} // namespace
 
 class TestWindowPing : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void pingAnsweredDuringApply();
-    void stopSignalsCloseLikeExit_data();
-    void stopSignalsCloseLikeExit();
-};
+    void pingAnsweredDuringApply()
+    {
+        const QString strXvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (strXvfb.isEmpty())
+            QSKIP("Xvfb is not installed");
+        m_xvfb.start(strXvfb,
+                     {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        const QByteArray display = ":" + ReadLine(m_xvfb).trimmed();
+        QVERIFY(display.size() > 1);
+        CPtyPeer peer;
+        Start(display, {"apply", peer.Path()});
+        unsigned long long nWindow = 0;
+        const QByteArray line = ReadLine(m_helper);
+        QVERIFY2(std::sscanf(line.constData(), "WINDOW %llu", &nWindow) == 1,
+                 (line + m_helper.readAllStandardError()).constData());
 
-void TestWindowPing::pingAnsweredDuringApply()
-{
-    const QString strXvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (strXvfb.isEmpty())
-        QSKIP("Xvfb is not installed");
-    QProcess xvfb;
-    xvfb.start(strXvfb, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    const auto stopXvfb = qScopeGuard([&xvfb] {
-        xvfb.terminate();
-        xvfb.waitForFinished(5000);
-    });
-    const QByteArray display = ":" + ReadLine(xvfb).trimmed();
-    QVERIFY(display.size() > 1);
-
-    QTemporaryDir config;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    QProcess helper;
-    helper.setProcessEnvironment(env);
-    helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable");
-    const auto stopHelper = qScopeGuard([&helper] {
-        helper.kill();
-        helper.waitForFinished(5000);
-    });
-    const QByteArray line = ReadLine(helper);
-    unsigned long long nWindow = 0;
-    QVERIFY2(std::sscanf(line.constData(), "WINDOW %llu", &nWindow) == 1,
-             (line + helper.readAllStandardError()).constData());
-
-    xcb_connection_t* pConnection = xcb_connect(display.constData(), nullptr);
-    const auto disconnect = qScopeGuard([pConnection] { xcb_disconnect(pConnection); });
-    QVERIFY(!xcb_connection_has_error(pConnection));
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(pConnection)).data->root;
-    // The answer is sent to the root window, as to a window manager.
-    const uint32_t nMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(pConnection, root, XCB_CW_EVENT_MASK, &nMask);
-    const xcb_atom_t protocols = Atom(pConnection, "WM_PROTOCOLS");
-    const xcb_atom_t ping = Atom(pConnection, "_NET_WM_PING");
-
-    xcb_client_message_event_t message = {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = xcb_window_t(nWindow);
-    message.type = protocols;
-    message.data.data32[0] = ping;
-    message.data.data32[1] = XCB_CURRENT_TIME;
-    message.data.data32[2] = xcb_window_t(nWindow);
-    const auto tpSent = std::chrono::steady_clock::now();
-    xcb_send_event(pConnection, 0, xcb_window_t(nWindow), XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(pConnection);
-
-    bool bAnswered = false;
-    while (!bAnswered && std::chrono::steady_clock::now() - tpSent < std::chrono::seconds(20)) {
-        xcb_generic_event_t* pEvent = xcb_poll_for_event(pConnection);
-        if (!pEvent) {
-            QTest::qSleep(1);
-            continue;
-        }
-        if ((pEvent->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
-            const auto* pAnswer = reinterpret_cast<xcb_client_message_event_t*>(pEvent);
-            bAnswered = pAnswer->type == protocols && pAnswer->data.data32[0] == ping &&
-                        pAnswer->data.data32[2] == xcb_window_t(nWindow);
-        }
-        std::free(pEvent);
+        xcb_connection_t* pConnection = xcb_connect(display.constData(), nullptr);
+        const auto disconnect = qScopeGuard([pConnection] { xcb_disconnect(pConnection); });
+        QVERIFY(!xcb_connection_has_error(pConnection));
+        auto atom = [pConnection](const char* pszName) {
+            auto* pReply = xcb_intern_atom_reply(
+                pConnection, xcb_intern_atom(pConnection, 0, std::strlen(pszName), pszName), {});
+            const xcb_atom_t atom = pReply ? pReply->atom : 0;
+            std::free(pReply);
+            return atom;
+        };
+        // The answer is sent to the root window, as to a window manager.
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(pConnection)).data->root;
+        const uint32_t nMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(pConnection, root, XCB_CW_EVENT_MASK, &nMask);
+        xcb_client_message_event_t ping{XCB_CLIENT_MESSAGE,   32, 0, xcb_window_t(nWindow),
+                                        atom("WM_PROTOCOLS"), {}};
+        ping.data.data32[0] = atom("_NET_WM_PING");
+        ping.data.data32[2] = ping.window;
+        xcb_send_event(pConnection, 0, ping.window, 0, reinterpret_cast<const char*>(&ping));
+        xcb_flush(pConnection);
+        bool bAnswered = false;
+        for (QDeadlineTimer deadline(20000); !bAnswered && !deadline.hasExpired(); QTest::qSleep(1))
+            while (xcb_generic_event_t* pEvent = xcb_poll_for_event(pConnection)) {
+                const auto* pAnswer = reinterpret_cast<xcb_client_message_event_t*>(pEvent);
+                bAnswered |= (pEvent->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                             pAnswer->type == ping.type &&
+                             std::memcmp(&pAnswer->data, &ping.data, sizeof ping.data) == 0;
+                std::free(pEvent);
+            }
+        QVERIFY2(bAnswered, "the ping was never answered");
+        m_helper.waitForReadyRead(0);
+        QVERIFY2(!m_helper.readAllStandardOutput().contains("DONE"), "answered only after Apply");
+        QVERIFY(m_helper.waitForFinished(30000));
     }
-    QVERIFY2(bAnswered, "the ping was never answered");
-    const auto waited = std::chrono::steady_clock::now() - tpSent;
-    helper.waitForReadyRead(0);
-    QVERIFY2(!helper.readAllStandardOutput().contains("DONE"), "answered only after Apply");
-    qInfo("ping answered after %.1f ms", std::chrono::duration<double, std::milli>(waited).count());
-    QVERIFY(helper.waitForFinished(30000));
-}
 
-// SIGTERM, SIGINT and SIGHUP end the program as Exit does, at once: the
-// terminal left as it was found, and Apply stopped before its next command.
-void TestWindowPing::stopSignalsCloseLikeExit_data()
-{
-    QTest::addColumn<int>("nSignal");
-    QTest::addColumn<QString>("strMode");
-    QTest::newRow("SIGTERM connected") << SIGTERM << "idle";
-    QTest::newRow("SIGINT connected") << SIGINT << "idle";
-    QTest::newRow("SIGHUP in Apply") << SIGHUP << "apply";
-}
+    // SIGTERM, SIGINT and SIGHUP end the program as Exit does, at once: the
+    // terminal left as it was found, and Apply stopped before its next command.
+    void stopSignalsCloseLikeExit_data()
+    {
+        QTest::addColumn<int>("nSignal");
+        QTest::addColumn<QString>("strMode");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("SIGTERM connected") << SIGTERM << "idle" << QStringList{"--log", "FILE"};
+        QTest::newRow("SIGINT connected") << SIGINT << "idle" << QStringList{"--log=FILE"};
+        QTest::newRow("SIGHUP in Apply") << SIGHUP << "apply" << QStringList{};
+    }
+    void stopSignalsCloseLikeExit()
+    {
+        QFETCH(int, nSignal);
+        QFETCH(QString, strMode);
+        QFETCH(QStringList, log); // every byte on the link, timed (the lines' form: tests/cli)
+        CPtyPeer peer;
+        const QString strLog = m_home.Path() + "/" + QTest::currentDataTag() + ".log";
+        Start({}, QStringList{strMode, peer.Path()} + log.replaceInStrings("FILE", strLog));
+        const QByteArray line = ReadLine(m_helper);
+        QVERIFY2(line.startsWith(strMode == "idle" ? "CONNECTED" : "WINDOW"),
+                 (line + m_helper.readAllStandardError()).constData());
 
-void TestWindowPing::stopSignalsCloseLikeExit()
-{
-    QFETCH(int, nSignal);
-    QFETCH(QString, strMode);
-    QTemporaryDir config;
-    CPtyPeer peer;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    QProcess helper;
-    helper.setProcessEnvironment(env);
-    helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable",
-                 {strMode, peer.Path()});
-    const auto stopHelper = qScopeGuard([&helper] {
-        helper.kill();
-        helper.waitForFinished(5000);
-    });
-    const QByteArray line = ReadLine(helper);
-    QVERIFY2(line.startsWith(strMode == "idle" ? "CONNECTED" : "WINDOW"),
-             (line + helper.readAllStandardError()).constData());
-
-    QCOMPARE(kill(pid_t(helper.processId()), nSignal), 0);
-    QVERIFY(helper.waitForFinished(1000));
-    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(helper.exitCode(), 0);
-    // Connect's query and settings, then at most Apply's first command.
-    const QByteArray received = peer.Receive(64, 100);
-    QVERIFY2(received.startsWith("?:S:") && received.size() <= (strMode == "idle" ? 4 : 6),
-             received.constData());
-    const int nFd = open(QFile::encodeName(peer.Path()), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    int nExclusive = 1; // one we may not open is still exclusive
-    if (nFd >= 0) {
-        ioctl(nFd, TIOCGEXCL, &nExclusive);
+        QCOMPARE(kill(pid_t(m_helper.processId()), nSignal), 0);
+        QVERIFY(m_helper.waitForFinished(1000));
+        QCOMPARE(m_helper.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_helper.exitCode(), 0);
+        // Connect's query and settings, then at most Apply's first command.
+        const QByteArray received = peer.Receive(64, 100);
+        QVERIFY2(received.startsWith("?:S:") && received.size() <= (strMode == "idle" ? 4 : 6),
+                 received.constData());
+        int nExclusive = 1; // one we may not open is still exclusive
+        const int nFd = open(QFile::encodeName(peer.Path()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (nFd >= 0)
+            ioctl(nFd, TIOCGEXCL, &nExclusive);
         close(nFd);
+        QCOMPARE(nExclusive, 0);
+        QFile file(strLog);
+        const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QCOMPARE(text.contains(" TX 3f 3a |?:|\n"), !log.isEmpty());
+        QVERIFY(log.isEmpty() || QDateTime::fromString(text.left(23), Qt::ISODateWithMs).isValid());
     }
-    QCOMPARE(nExclusive, 0);
-}
+
+    void cleanup()
+    {
+        for (QProcess* pProcess : {&m_helper, &m_xvfb}) { // the X server last
+            pProcess->kill();
+            pProcess->waitForFinished(5000);
+        }
+    }
+
+private:
+    // helper_pingable, in a configuration folder of the test's own, on the X
+    // display given or else on none.
+    void Start(const QString& strDisplay, const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", strDisplay);
+        env.insert("QT_QPA_PLATFORM", strDisplay.isEmpty() ? "offscreen" : "xcb");
+        m_helper.setProcessEnvironment(env);
+        m_helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable", args);
+    }
+
+    CTempConfigHome m_home;
+    QProcess m_helper;
+    QProcess m_xvfb;
+};
 
 QTEST_MAIN(TestWindowPing)
 #include "tst_windowping.moc"

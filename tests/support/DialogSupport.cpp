@@ -8,19 +8,14 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 
 QString DlgItemText(const CRT3180Dlg& dlg, int nID)
 {
+    // Edit lines, labels and buttons keep it in "text", a group box in "title".
     QWidget* pControl = dlg.GetDlgItem(nID);
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
-        return pEdit->text();
-    if (auto* pLabel = qobject_cast<QLabel*>(pControl))
-        return pLabel->text();
-    if (auto* pGroup = qobject_cast<QGroupBox*>(pControl))
-        return pGroup->title();
-    return static_cast<QAbstractButton*>(pControl)->text();
+    if (auto* pList = qobject_cast<QComboBox*>(pControl))
+        return pList->currentText();
+    return pControl->property(qobject_cast<QGroupBox*>(pControl) ? "title" : "text").toString();
 }
 
 void ClickDlgItem(const CRT3180Dlg& dlg, int nID)

@@ -6,8 +6,9 @@ class CLedIndicator;
 class CRT3180Dlg;
 class QComboBox;
 
-// The text of a control of the dialog (edit line or button caption), and a
-// click on a push button, as a user would see and do them.
+// The text of a control of the dialog (edit line, label, button caption, group
+// title or a list's selected item), and a click on a push button, as a user
+// would see and do them.
 QString DlgItemText(const CRT3180Dlg& dlg, int nID);
 void ClickDlgItem(const CRT3180Dlg& dlg, int nID);
 // A setting list and a lamp of the dialog, by their template ids.
