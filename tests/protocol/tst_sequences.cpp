@@ -5,19 +5,11 @@
 #include "SerialPeer.h"
 #include "TestSupport.h"
 #include "platform/Clock.h"
-#include "platform/RegisteredMessage.h"
-#include "protocol/Commands.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
 #include <atomic>
 #include <thread>
-
-namespace
-{
-const QString kSending = QStringLiteral("Sending the New Settings,  wait ...");
-const QString kLost = QStringLiteral("PKN61/72 & RT3180 SPI Interface Connection Lost!");
-} // namespace
 
 class TestSequences : public QObject
 {
@@ -26,143 +18,114 @@ class TestSequences : public QObject
 private slots:
     void init()
     {
-        m_pHome = std::make_unique<CTempConfigHome>();
         m_pPeer = std::make_unique<CPtyPeer>();
-        LinkCom1(m_pPeer->Path());
-        m_pBoxes = std::make_unique<CMessageBoxRecorder>();
         m_pDrive = std::make_unique<CDriveProtocol>();
-        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged,
-                [this](int nState) { m_bTxLit = nState != 0; });
-        connect(m_pDrive.get(), &CDriveProtocol::rxLampChanged,
-                [this](int nState) { m_bRxLit = nState != 0; });
+        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [this](int n) { m_bTxLit = n; });
+        connect(m_pDrive.get(), &CDriveProtocol::rxLampChanged, [this](int n) { m_bRxLit = n; });
         connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
                 [this](const QString& strText) { m_strStatus = strText; });
         connect(m_pDrive.get(), &CDriveProtocol::connectionLost, [this] { ++m_nLost; });
         m_previousSleep = SetSleepHook([this](unsigned nMilliseconds) { Record(nMilliseconds); });
+        m_pauses.clear();
+        m_strStatus.clear();
+        m_nLost = 0;
+        QVERIFY(m_pDrive->Connect(m_pPeer->Path()));
+        QVERIFY(m_pauses.isEmpty()); // opening sends nothing
+        QVERIFY(m_pDrive->IsTestOn() && !m_pDrive->IsRecallPending());
     }
     void cleanup()
     {
         SetSleepHook(std::move(m_previousSleep));
         m_pDrive.reset();
-        m_pBoxes.reset();
         m_pPeer.reset();
-        m_pHome.reset();
-        m_pauses.clear();
-        m_statusAtPauses.clear();
-        m_strStatus.clear();
-        m_nLost = 0;
     }
 
-    // A pause reads "<ms>[ lit] <received before it> <armed time-out>".
-    void connectAndRecallAskTwice()
+    // A pause reads "<ms>[ lit] <received before it> <armed time-out> <status>";
+    // the last entry is what was sent after the last pause.
+    void sequencesArePaced_data()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        QVERIFY(m_pauses.isEmpty()); // opening sends nothing
-        QVERIFY(m_pDrive->IsConnected() && m_pDrive->IsTestOn() && !m_pDrive->IsRecallPending());
-        m_pDrive->Recall();
-        QCOMPARE(m_pauses, QStringList({"50 lit - 0", "50 ?: 3500", "50 lit - 3500"}));
-        QCOMPARE(Drain(), QByteArray("S:"));
-        QVERIFY(m_pDrive->IsRecallPending());
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QStringList>("pauses");
+        QTest::newRow("recall") << "recall"
+                                << QStringList{"50 lit - 0 ", "50 ?: 3500 ", "50 lit - 3500 ",
+                                               "S:"};
+        auto apply = [](const QStringList& commands) {
+            QStringList pauses{"100 lit - 0",   "1000 ?: 3500",
+                               "50 lit - 3500", "3500 " + commands[0] + " 5000",
+                               "50 lit - 5000", "1100 " + commands[1] + " 3500",
+                               "50 lit - 3500", "1100 " + commands[2] + " 3500"};
+            for (QString& strPause : pauses)
+                strPause += QStringLiteral(" ") + kStatusSending;
+            return pauses << "";
+        };
+        QTest::newRow("apply 400, 100, 0") << "apply 4 0 0" << apply({"R:4", "I:0", "ID:0"});
+        QTest::newRow("apply, no selection") << "apply -1 5 7" << apply({"R:-", "I:5", "ID:7"});
+        QTest::newRow("test off, on")
+            << "test test"
+            << QStringList{"100 lit - 0 ", "1000 D: 3500 ", "100 lit - 3500 ", "1000 P: 3500 ", ""};
     }
-
-    void applySendsTheSettingsPaced_data()
+    void sequencesArePaced()
     {
-        QTest::addColumn<QList<int>>("codes"); // resolution, current, idle
-        QTest::addColumn<QStringList>("commands");
-        QTest::newRow("400, 100, 0") << QList<int>{4, 0, 0} << QStringList{"R:4", "I:0", "ID:0"};
-        QTest::newRow("defaults") << QList<int>{2, 8, 2} << QStringList{"R:2", "I:8", "ID:2"};
-        QTest::newRow("no selection") << QList<int>{-1, 5, 7} << QStringList{"R:-", "I:5", "ID:7"};
-    }
-    void applySendsTheSettingsPaced()
-    {
-        QFETCH(QList<int>, codes);
-        QFETCH(QStringList, commands);
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        Restart();
-
-        m_pDrive->Apply({codes[0], codes[1], codes[2]});
-        QCOMPARE(m_pauses, QStringList({"100 lit - 3500", "1000 ?: 3500", "50 lit - 3500",
-                                        "3500 " + commands[0] + " 5000", "50 lit - 5000",
-                                        "1100 " + commands[1] + " 3500", "50 lit - 3500",
-                                        "1100 " + commands[2] + " 3500"}));
-        QCOMPARE(m_statusAtPauses.first(), kSending);
-        QVERIFY(!m_pDrive->IsRecallPending());
-        QCOMPARE(m_strStatus, kSending); // until the drive answers
+        QFETCH(QString, what);
+        QFETCH(QStringList, pauses);
+        const QStringList words = what.split(' ');
+        if (words[0] == "apply")
+            m_pDrive->Apply({words[1].toInt(), words[2].toInt(), words[3].toInt()});
+        for (const QString& strWord : words)
+            if (strWord == "recall")
+                m_pDrive->Recall();
+            else if (strWord == "test")
+                m_pDrive->Test();
+        QCOMPARE(m_pauses << Drain(), pauses);
+        QCOMPARE(m_pDrive->IsRecallPending(), words[0] == "recall");
+        QCOMPARE(m_pDrive->IsTestOn(), true);
+        QCOMPARE(m_strStatus, words[0] == "apply" ? kStatusSending : ""); // until the drive answers
     }
 
-    void testTogglesAfterItsCommand()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        for (const char* pszCommand : {"D:", "P:", "D:"}) {
-            Restart();
-            const bool bWasOn = m_pDrive->IsTestOn();
-            m_pDrive->Test();
-            QCOMPARE(m_pauses, QStringList({"100 lit - 3500",
-                                            QStringLiteral("1000 %1 3500").arg(pszCommand)}));
-            QCOMPARE(m_pDrive->IsTestOn(), !bWasOn);
-        }
-        // A new connection counts the drive's test as on again.
-        m_pDrive->Disconnect();
-        QVERIFY(!m_pDrive->IsTestOn());
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        Restart();
-        m_pDrive->Test();
-        QCOMPARE(m_pauses.last(), QStringLiteral("1000 D: 3500"));
-    }
-
+    // Disconnected, nothing is sent, and the port is free for another
+    // program; a failed Connect leaves it so.
     void nothingIsSentWhileDisconnected()
     {
+        m_pDrive->Recall();
+        m_pDrive->Disconnect();
+        QVERIFY(!m_pDrive->IsReplyTimerPending());
+        QVERIFY(CSerialPort().Open(m_pPeer->Path()));
+        CMessageBoxRecorder boxes;
+        QVERIFY(!m_pDrive->Connect("/nonexistent/tty"));
+        QCOMPARE(boxes.Texts(), QStringList({"Unable to open /nonexistent/tty"}));
+        Sent();
         m_pDrive->Apply({2, 8, 2});
         m_pDrive->Recall();
         m_pDrive->Test();
-        QVERIFY(m_pDrive->IsRecallPending() && !m_pDrive->IsTestOn());
-        QVERIFY(m_pauses.isEmpty());
-        QCOMPARE(Drain(), QByteArray());
+        QVERIFY(m_pDrive->IsRecallPending() && m_pDrive->IsTestOn() && !m_pDrive->IsConnected());
+        QCOMPARE(Sent(), "");
     }
 
-    void failedConnectStaysDisconnected()
+    // The bytes already received count before a time-out. A time-out leaves
+    // the port open: every command still goes out. A hang-up closes it.
+    void timeOutReportsTheLossAndKeepsThePort()
     {
-        LinkCom1("/nonexistent/tty");
-        QVERIFY(!m_pDrive->Connect(QStringLiteral("COM1")));
-        QCOMPARE(m_pBoxes->Texts(), QStringList({"Unable to open COM1"}));
-        QCOMPARE(m_pBoxes->Calls().first().nType, unsigned(MB_OK | MB_ICONSTOP));
-        QVERIFY(!m_pDrive->IsConnected() && !m_pDrive->IsTestOn());
-        QVERIFY(m_pauses.isEmpty());
-    }
-
-    void disconnectCancelsTheTimeOutAndReleasesThePort()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        Restart();
-        m_pDrive->Disconnect();
-        QVERIFY(m_pauses.isEmpty());
-        QCOMPARE(Drain(), QByteArray());
-        QVERIFY(!m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
-        CSerialPort other; // another program can have the port now
-        QVERIFY(other.Open(m_pPeer->Path()));
-    }
-
-    void timeOutReportsTheLossAfterTheBytesAlreadyReceived()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         m_pDrive->Recall();
         for (char ch : QByteArray("PKN61/72 ready\r"))
             QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
         m_pDrive->OnTimer(); // the reply came first: no time-out
         QCOMPARE(m_nLost, 0);
-
         m_pDrive->SetReplyTimer(3500);
         m_pDrive->OnTimer();
         QCOMPARE(m_nLost, 1);
-        QCOMPARE(m_strStatus, kLost);
-        // The port stays open and commands still go out.
+        QCOMPARE(m_strStatus, kStatusConnectionLost);
         QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
-        Restart();
+        Sent();
         m_pDrive->Recall();
-        QCOMPARE(Drain(), QByteArray("S:"));
+        QCOMPARE(Sent(), "?: S:");
+        m_pDrive->Apply({2, 8, 2});
+        QCOMPARE(Sent(), "?: R:2 I:8 ID:2");
+        m_pDrive->Test();
+        QCOMPARE(Sent(), "D:");
+
+        m_pPeer->Hangup();
+        QTRY_COMPARE(m_nLost, 2);
+        QVERIFY(m_pDrive->IsConnected() && ReaderThreads().isEmpty());
     }
 
     // Work between the waits (painting, a slow display) takes virtual time
@@ -172,7 +135,6 @@ private slots:
     {
         QTest::addColumn<int>("nWork"); // ms at every lamp change
         QTest::addColumn<QList<int>>("writes");
-        QTest::newRow("no work") << 0 << QList<int>{100, 1150, 4700, 5850};
         QTest::newRow("10 ms") << 10 << QList<int>{100, 1150, 4700, 5850};
         QTest::newRow("longer than a lead-in") << 200 << QList<int>{200, 1400, 5100, 6400};
     }
@@ -180,9 +142,8 @@ private slots:
     {
         QFETCH(int, nWork);
         QFETCH(QList<int>, writes);
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         QList<int> written;
-        CSteadyClock::time_point start;
+        const CSteadyClock::time_point start = Now();
         connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [&](int nState) {
             if (!nState)
                 written << int(
@@ -191,16 +152,15 @@ private slots:
             Sleep(unsigned(nWork));
             m_bWorking = false;
         });
-        start = Now();
         m_pDrive->Apply({2, 8, 2});
         QCOMPARE(written, writes);
     }
 
     // While a sequence waits, the window may handle its own events; the
-    // drive's bytes and time-out wait for the end, as if the thread slept.
-    void bytesAndTimeOutWaitForTheSequence()
+    // drive's bytes, its time-out and its hang-up wait for the end, as if
+    // the thread slept. A hang-up stops the sequence: nothing more is sent.
+    void eventsWaitForTheSequence()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         QStringList replies;
         connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
                 [&](const QString& strReply) { replies << strReply; });
@@ -212,28 +172,19 @@ private slots:
             QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
         m_pDrive->SetReplyTimer(0); // expires in the first wait; the first command re-arms it
         m_pDrive->Recall();
-        SetWaitPump(previous);
-        QCOMPARE(m_statusAtPauses, QStringList({"", "", ""}));
+        QCOMPARE(m_pauses, QStringList({"50 lit - 0 ", "50 ?: 3500 ", "50 lit - 3500 "}));
+        QCOMPARE(Sent(), "?: S:");
         QCOMPARE(replies, QStringList({"PKN61/72 ready"}));
+        QCOMPARE(m_strStatus, "PKN61/72 SPI Interface commands accepted!");
         QCOMPARE(m_nLost, 0);
         QVERIFY(!m_pDrive->IsReplyTimerPending());
-    }
 
-    // A hang-up met in a wait stops the sequence: nothing more is sent, and
-    // the loss is reported once, when the sequence has ended.
-    void hangupEndsTheSequence()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
-            QCoreApplication::processEvents();
-            return true;
-        });
         QCoreApplication::postEvent(m_pDrive.get(), new QEvent(PROC_KOLV_HANGUP));
         m_pDrive->Apply({2, 8, 2});
         SetWaitPump(previous);
-        QCOMPARE(m_pauses, QStringList({"100 lit - 0"}));
+        QCOMPARE(m_pauses, QStringList({"100 lit - 0 " + QString(kStatusSending)}));
+        QCOMPARE(Sent(), "");
         QCOMPARE(m_nLost, 1);
-        QCOMPARE(Drain(), QByteArray());
         QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
     }
 
@@ -241,13 +192,12 @@ private slots:
     // command written last: the next one is not sent.
     void stopEndsTheSequenceBeforeTheNextCommand()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         int nWaits = 0;
         const WaitPump previous =
             SetWaitPump([&nWaits](CSteadyClock::time_point) { return ++nWaits == 1; });
         m_pDrive->Apply({2, 8, 2});
         SetWaitPump(previous);
-        QCOMPARE(Drain(), CommandBytes(kApplySequence[0].eCommand, {2, 8, 2}, false));
+        QCOMPARE(Sent(), "?:");
         QVERIFY(m_pDrive->IsConnected());
     }
 
@@ -256,25 +206,17 @@ private slots:
     // of it arrives once the sequence has ended.
     void talkDuringASequenceIsHeldWithinBounds()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         constexpr qint64 kTalk = 1024 * 1024;
         std::atomic<qint64> nSent{0};
-        std::atomic<bool> bDone{false};
         std::thread talker([&] {
-            const QByteArray noise(4096, 'U');
-            while (nSent < kTalk && m_pPeer->Send(noise))
-                nSent += noise.size();
-            bDone = true;
+            while (nSent < kTalk && m_pPeer->Send(QByteArray(4096, 'U')))
+                nSent += 4096;
         });
-        const auto finish = qScopeGuard([&] {
-            QTRY_VERIFY_WITH_TIMEOUT(bDone, 10000);
-            talker.join();
-        });
+        const auto finish = qScopeGuard([&] { m_pPeer->Hangup(), talker.join(); });
         qint64 nSentInSequence = 0;
         const WaitPump previous = SetWaitPump([&](CSteadyClock::time_point) {
             QElapsedTimer timer;
-            timer.start();
-            while (timer.elapsed() < 50)
+            for (timer.start(); timer.elapsed() < 50;)
                 QCoreApplication::processEvents();
             nSentInSequence = nSent;
             return true;
@@ -288,11 +230,16 @@ private slots:
 private:
     // What the drive has received and not yet been looked at.
     QByteArray Drain() { return m_pPeer->Receive(64, 50); }
-    void Restart()
+    // The commands sent since the last look.
+    QString Sent()
     {
-        Drain();
-        m_pauses.clear();
-        m_statusAtPauses.clear();
+        QStringList sent;
+        for (const QString& strPause : std::exchange(m_pauses, {}))
+            sent << strPause.split(' ').at(strPause.contains(" lit ") ? 2 : 1);
+        sent << QString::fromLatin1(Drain());
+        sent.removeAll("-");
+        sent.removeAll("");
+        return sent.join(' ');
     }
 
     void Record(unsigned nMilliseconds)
@@ -302,20 +249,18 @@ private:
         // Once the lamp is out again, the command is on its way.
         const QByteArray sent = m_bTxLit ? m_pPeer->Receive(64, 0) : m_pPeer->Receive(1, 1000);
         const int nTimeout = m_pDrive->IsReplyTimerPending() ? m_pDrive->ReplyTimerInterval() : 0;
-        m_pauses << QStringLiteral("%1%2 %3 %4")
+        m_pauses << QStringLiteral("%1%2 %3 %4 %5")
                         .arg(nMilliseconds)
                         .arg(m_bTxLit ? " lit" : "")
                         .arg(sent.isEmpty() ? "-" : QString::fromLatin1(sent))
-                        .arg(nTimeout);
-        m_statusAtPauses << m_strStatus;
+                        .arg(nTimeout)
+                        .arg(m_strStatus);
     }
 
-    std::unique_ptr<CTempConfigHome> m_pHome;
     std::unique_ptr<CPtyPeer> m_pPeer;
-    std::unique_ptr<CMessageBoxRecorder> m_pBoxes;
     std::unique_ptr<CDriveProtocol> m_pDrive;
     SleepHook m_previousSleep;
-    QStringList m_pauses, m_statusAtPauses;
+    QStringList m_pauses;
     QString m_strStatus;
     bool m_bTxLit = false, m_bRxLit = false, m_bWorking = false;
     int m_nLost = 0;
