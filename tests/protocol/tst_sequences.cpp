@@ -137,12 +137,10 @@ private slots:
         m_pDrive->SetReplyTimer(0); // expires in the first wait; the first command re-arms it
         m_pDrive->Recall();
         QCOMPARE(Sent(), "?: <PKN61/72 ready> s:PKN61/72 S:");
-        QVERIFY(!m_pDrive->IsReplyTimerPending());
 
         QCoreApplication::postEvent(m_pDrive.get(), new QEvent(PROC_KOLV_HANGUP));
         m_pDrive->Apply({2, 8, 2});
         QCOMPARE(Sent(), "s:Sending s:lost lost");
-        QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
 
         QVERIFY(m_pDrive->Connect(m_pPeer->Path()));
         nWaits = 98; // the second wait of the next sequence is cut short
@@ -162,7 +160,10 @@ private slots:
             while (nSent < kTalk && m_pPeer->Send(QByteArray(4096, 'U')))
                 nSent += 4096;
         });
-        const auto finish = qScopeGuard([&] { m_pPeer->Hangup(), talker.join(); });
+        const auto finish = qScopeGuard([&] {
+            QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000); // then all of it arrives
+            talker.join();
+        });
         qint64 nSentInSequence = 0;
         const WaitPump previous = SetWaitPump([&](CSteadyClock::time_point) {
             QTest::qWait(50);
@@ -171,8 +172,8 @@ private slots:
         });
         m_pDrive->Apply({2, 8, 2});
         SetWaitPump(previous);
-        QVERIFY2(nSentInSequence < kTalk / 4, qPrintable(QString::number(nSentInSequence)));
-        QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000);
+        // The reader's bound and the terminal's buffer: some kilobytes.
+        QVERIFY2(nSentInSequence < kTalk / 16, qPrintable(QString::number(nSentInSequence)));
     }
 
 private:

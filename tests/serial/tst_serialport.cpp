@@ -6,7 +6,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
