@@ -149,7 +149,7 @@ private slots:
         if (end == "hangup") {
             first.Hangup();
             expected.append(CCollectingPort::kHangup);
-            QTRY_COMPARE(port.m_bytes, expected);
+            QTRY_COMPARE_WITH_TIMEOUT(port.m_bytes, expected, 1000); // at once
             QFile stat(QString("/proc/self/task/%1/schedstat").arg(ReaderThreads().value(0)));
             auto cpuNs = [&stat] { return stat.readAll().split(' ')[0].toLongLong(); };
             QVERIFY(stat.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
