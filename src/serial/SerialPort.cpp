@@ -53,18 +53,20 @@ bool CSerialPort::Open(QString strPort)
     m_hComm.Purge();
 
     // Each failed step is reported and the next one still runs.
+    int nStep = 0;
+    auto failed = [&nStep](bool bDone) { return s_nFailingStep == nStep++ || !bDone; };
     termios state{};
-    if (!m_hComm.GetState(state))
+    if (failed(m_hComm.GetState(state)))
         ReportFailure(kTextFailGetCommState);
-    if (!m_hComm.GetTimeouts(m_CommTimeouts))
+    if (failed(m_hComm.GetTimeouts(m_CommTimeouts)))
         ReportFailure(kTextFailGetCommTimeouts);
     m_CommTimeouts = kTimeouts;
-    if (!m_hComm.SetTimeouts(m_CommTimeouts))
+    if (failed(m_hComm.SetTimeouts(m_CommTimeouts)))
         ReportFailure(kTextFailSetCommTimeouts);
-    if (!m_hComm.SetEventMask(m_dwEventMask))
+    if (failed(m_hComm.SetEventMask(m_dwEventMask)))
         ReportFailure(kTextFailSetCommMask);
     const bool bLineKnown = ApplyLineSettings(state, m_nBaudRate);
-    if (!bLineKnown || !m_hComm.SetState(state))
+    if (failed(bLineKnown && m_hComm.SetState(state)))
         ReportFailure(kTextFailSetCommState);
     m_hComm.SetRts(false);
     m_hComm.SetDtr(true);

@@ -49,6 +49,9 @@ public:
     std::thread m_hThread;
     QString m_strPort;
     std::uint32_t m_nBaudRate = 9600;
+    // Tests make one configuration step of Open report a failure (0 to 4, in
+    // the order Open takes them) to see it shown; -1 in the program.
+    static inline int s_nFailingStep = -1;
 };
 
 // Received bytes are handed over in chunks of at most this many, with at

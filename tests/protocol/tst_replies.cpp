@@ -1,19 +1,11 @@
-// Reply lines as the drive may send them, fed byte by byte into the drive
-// link alone: which list positions they select, what the status and reply
-// lines are to show, and whether they count as an answer (stop the timer).
+// Reply lines as the drive may send them, fed into the drive link alone as
+// the reader hands them on: what it reports, in order, and whether a line
+// counts as an answer (stops the timer).
 
-#include "TestSupport.h"
 #include "platform/Clock.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
-
-namespace
-{
-const QString kRT = QStringLiteral("RT3180 SPI Interface commands accepted!");
-const QString kPKN = QStringLiteral("PKN61/72 SPI Interface commands accepted!");
-const QString kUntouched = QStringLiteral("(untouched)");
-} // namespace
 
 class TestReplies : public QObject
 {
@@ -22,140 +14,100 @@ class TestReplies : public QObject
 private slots:
     void init()
     {
-        m_previousSleep = SetSleepHook([](unsigned) {}); // the RX pulse needs no real time
+        SetSleepHook([](unsigned) {}); // the RX pulse needs no real time
         m_pDrive = std::make_unique<CDriveProtocol>();
-        // What a window would show: the lists' positions, the unit, the two lines.
-        m_lists = {0, 3, 6};
-        m_strUnit = QStringLiteral("%");
-        m_strStatus = kUntouched;
-        m_strReply.clear();
-        connect(m_pDrive.get(), &CDriveProtocol::familyIdentified, [this](int nFlag) {
-            m_lists[1] = 7; // the refilled list shows its default
-            m_strUnit = nFlag ? QStringLiteral("A") : QStringLiteral("%");
+        m_events.clear();
+        auto note = [this](const char* pszWhat) {
+            return [this, pszWhat](int n) { m_events << pszWhat + QString::number(n); };
+        };
+        connect(m_pDrive.get(), &CDriveProtocol::familyIdentified, note("f"));
+        connect(m_pDrive.get(), &CDriveProtocol::resolutionRecalled, note("r"));
+        connect(m_pDrive.get(), &CDriveProtocol::currentRecalled, note("c"));
+        connect(m_pDrive.get(), &CDriveProtocol::idleRecalled, note("i"));
+        connect(m_pDrive.get(), &CDriveProtocol::statusChanged, [this](const QString& str) {
+            m_events << "s:" + QString(str).remove(" SPI Interface commands accepted!");
         });
-        connect(m_pDrive.get(), &CDriveProtocol::resolutionRecalled,
-                [this](int nIndex) { m_lists[0] = nIndex; });
-        connect(m_pDrive.get(), &CDriveProtocol::currentRecalled,
-                [this](int nIndex) { m_lists[1] = nIndex; });
-        connect(m_pDrive.get(), &CDriveProtocol::idleRecalled,
-                [this](int nIndex) { m_lists[2] = nIndex; });
-        connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
-                [this](const QString& strText) { m_strStatus = strText; });
         connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
-                [this](const QString& strText) { m_strReply = strText; });
+                [this](const QString& str) { m_events << "<" + str + ">"; });
     }
     void cleanup()
     {
         m_pDrive.reset();
-        SetSleepHook(std::move(m_previousSleep));
+        SetSleepHook({});
     }
 
-    void linesSelectShowAndAnswer_data()
+    // Events: f family flag, r/c/i list position recalled, s: status, <reply>.
+    void linesAreActedOnInOrder_data()
     {
         QTest::addColumn<bool>("recall");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("lists"); // resolution current idle unit
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("answered");
-
-        // Every row starts from the lists at 0 3 6 with "%", RT3180's text held.
-        auto row = [](const char* name, bool recall, const char* bytes, const char* lists,
-                      const QString& status, const char* reply, bool answered) {
-            QTest::newRow(name) << recall << QByteArray(bytes) << QString(lists) << status
-                                << QString(reply) << answered;
-        };
-        row("upper case", true, "RESOLUTION: 1000\r", "1 3 6 %", kRT, "", true);
-        row("line feed before", true, "\nresolution: 2000\r", "2 3 6 %", kRT, "", true);
-        row("current 100", true, "current: 100\r", "0 9 6 %", kRT, "", true);
-        row("current 10", true, "current: 10\r", "0 0 6 %", kRT, "", true);
-        row("current 90", true, "current: 90\r", "0 8 6 %", kRT, "", true);
-        row("idle 5 answers, selects nothing", true, "idle current: 5\r", "0 3 6 %", kRT, "", true);
-        row("idle 0", true, "idle current: 0\r", "0 3 0 %", kRT, "", true);
-        row("idle 30", true, "idle current: 30\r", "0 3 3 %", kRT, "", true);
-        row("three in a row", true, "resolution: 5000\rcurrent: 60\ridle current: 70\r", "3 5 7 %",
-            kRT, "", true);
-        row("settings after Apply", false, "resolution: 400\rcurrent: 100\ridle current: 10\r",
-            "0 3 6 %", kUntouched, "", false);
-        row("RT3180 family", false, " \tRT3180 SPI Interface V1\n\r", "0 7 6 A", kRT,
-            "RT3180 SPI Interface V1", true);
-        row("both families", false, "rt3180 or pkn61/72\r", "0 7 6 %", kPKN, "rt3180 or pkn61/72",
-            true);
-        row("family after current", true, "current: 20\rPKN61/72 ready\r", "0 7 6 %", kPKN,
-            "PKN61/72 ready", true);
-        row("acknowledgement", false, "R:4 ACCEPTED\r", "0 3 6 %", kRT, "", true);
-        row("unknown line", true, "hello drive\r", "0 3 6 %", kUntouched, "", false);
-        row("empty line", true, "\r", "0 3 6 %", kUntouched, "", false);
-        row("no carriage return yet", true, "resolution: 5000", "0 3 6 %", kUntouched, "", false);
+        QTest::addColumn<QString>("events");
+        auto row = [](const char* name, bool recall, const QByteArray& bytes,
+                      const QString& events) { QTest::newRow(name) << recall << bytes << events; };
+        row("upper case", true, "RESOLUTION: 1000\r", "r1 s:RT3180");
+        row("line feed before", true, "\nresolution: 2000\r", "r2 s:RT3180");
+        // The value is the line without as many characters as the token has,
+        // counted from the line's start, so text before the token counts.
+        row("resolution from the start", true, "previous resolution 5000, resolution: 400\r",
+            "r3 s:RT3180");
+        row("current from the start", true, "motor current 90, current: 20\r", "c8 s:RT3180");
+        row("resolution: last hit", true, "resolution: 400 or 5000\r", "r3 s:RT3180");
+        row("idle: first hit", true, "idle current: 70 10\r", "i1 s:RT3180");
+        row("idle 0", true, "idle current: 0\r", "i0 s:RT3180");
+        row("idle 5 answers, selects nothing", true, "idle current: 5\r", "s:RT3180");
+        row("current 100", true, "current: 100\r", "c9 s:RT3180");
+        row("current 10", true, "current: 10\r", "c0 s:RT3180");
+        row("current: last hit", true, "current: 90 20\r", "c8 s:RT3180");
+        row("current: 10 tested first", true, "current: 100 20\r", "c1 s:RT3180");
+        row("three in a row", true, "resolution: 5000\rcurrent: 60\ridle current: 70\r",
+            "r3 s:RT3180 c5 s:RT3180 i7 s:RT3180");
+        row("settings after Apply", false, "resolution: 400\rcurrent: 100\ridle current: 10\r", "");
+        row("RT3180 family", false, " \tRT3180 SPI Interface V1\n\r",
+            "f1 <RT3180 SPI Interface V1> s:RT3180");
+        row("line feed inside", false, "PKN61\n/72\r", "f0 <PKN61\n/72> s:PKN61/72");
+        row("both families", false, "rt3180 or pkn61/72\r",
+            "f1 <rt3180 or pkn61/72> s:RT3180 f0 <rt3180 or pkn61/72> s:PKN61/72");
+        // The acknowledgement shows the text held before the line's own family.
+        row("accepted, then family", false, "PKN61\rI:8 accepted by RT3180\r",
+            "f0 <PKN61> s:PKN61/72 s:PKN61/72 f1 <I:8 accepted by RT3180> s:RT3180");
+        row("family after current", true, "current: 20\rPKN61/72 ready\r",
+            "c1 s:RT3180 f0 <PKN61/72 ready> s:PKN61/72");
+        row("acknowledgement", false, "R:4 ACCEPTED\r", "s:RT3180");
+        row("bytes outside ASCII", false, QByteArray("RT3180 \xB0\0x\r", 11),
+            "f1 <" + QString::fromLatin1("RT3180 \xB0\0x", 10) + "> s:RT3180");
+        row("unknown line", true, "hello drive\r", "");
+        row("empty line", true, "\r", "");
+        row("no carriage return yet", true, "resolution: 5000", "");
     }
-    void linesSelectShowAndAnswer()
+    void linesAreActedOnInOrder()
     {
         QFETCH(bool, recall);
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, lists);
-        QFETCH(QString, status);
-        QFETCH(QString, reply);
-        QFETCH(bool, answered);
+        QFETCH(QString, events);
         if (recall)
             m_pDrive->Recall(); // not connected: recall mode on, nothing sent
         m_pDrive->SetReplyTimer(3500);
-
-        Feed(bytes);
-
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                     .arg(m_lists[0])
-                     .arg(m_lists[1])
-                     .arg(m_lists[2])
-                     .arg(m_strUnit),
-                 lists);
-        QCOMPARE(m_strStatus, status);
-        QCOMPARE(m_strReply, reply);
-        QCOMPARE(!m_pDrive->IsReplyTimerPending(), answered);
-    }
-
-    void acceptedTextFollowsTheLatestFamily()
-    {
-        Feed("PKN61/72\r");
-        m_strStatus.clear();
-        Feed("I:8 accepted\r");
-        QCOMPARE(m_strStatus, kPKN);
-        // The acknowledgement shows the text held before the family's own.
-        QStringList shown;
-        connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
-                [&shown](const QString& strText) { shown << strText; });
-        Feed("accepted by RT3180\r");
-        QCOMPARE(shown, QStringList({kPKN, kRT}));
-        QCOMPARE(m_pDrive->AcceptedText(), kRT);
-    }
-
-    void bytesOutsideAsciiStayInTheLine()
-    {
-        Feed(QByteArray("RT3180 \xB0", 8) + QByteArray(1, '\0') + "x\r");
-        QCOMPARE(m_strReply, QString::fromLatin1("RT3180 \xB0", 8) + QChar(0) + "x");
-        QVERIFY(m_pDrive->ReceivedLine().isEmpty());
+        m_pDrive->OnReceiveBytes(bytes);
+        QCOMPARE(m_events.join(' '), events);
+        // Every line acted on refreshes the status and counts as an answer.
+        QCOMPARE(!m_pDrive->IsReplyTimerPending(), events.contains("s:"));
+        QCOMPARE(m_pDrive->ReceivedLine(),
+                 QString::fromLatin1(bytes.mid(bytes.lastIndexOf('\r') + 1)));
     }
 
     // A device that never ends its line costs bounded memory, and the next
     // reply still counts.
     void endlessLineIsBoundedAndTheNextReplyCounts()
     {
-        Feed(QByteArray(100'000, 'x'));
+        m_pDrive->OnReceiveBytes(QByteArray(100'000, 'x'));
         QVERIFY(m_pDrive->ReceivedLine().size() <= 8192);
-        Feed("\rPKN61/72\r");
-        QCOMPARE(m_strReply, "PKN61/72");
+        m_pDrive->OnReceiveBytes("\rPKN61/72\r");
+        QCOMPARE(m_events.join(' '), "f0 <PKN61/72> s:PKN61/72");
     }
 
 private:
-    void Feed(const QByteArray& bytes)
-    {
-        for (char ch : bytes)
-            m_pDrive->OnReceiveByte(static_cast<unsigned char>(ch));
-    }
-
-    SleepHook m_previousSleep;
     std::unique_ptr<CDriveProtocol> m_pDrive;
-    QList<int> m_lists;
-    QString m_strUnit, m_strStatus, m_strReply;
+    QStringList m_events;
 };
 
 QTEST_MAIN(TestReplies)

@@ -1,23 +1,14 @@
 // The command sequences of the drive link on a virtual clock: every pause it
-// takes is recorded instead of slept, with what the drive received just
-// before it, so order, bytes and pacing are checked exactly.
+// takes is logged instead of slept, with what the drive received just before
+// it, among what the link reported, so order, bytes and pacing are exact.
 
 #include "SerialPeer.h"
-#include "TestSupport.h"
 #include "platform/Clock.h"
-#include "platform/RegisteredMessage.h"
-#include "protocol/Commands.h"
 #include "protocol/DriveProtocol.h"
 
 #include <QtTest>
 #include <atomic>
 #include <thread>
-
-namespace
-{
-const QString kSending = QStringLiteral("Sending the New Settings,  wait ...");
-const QString kLost = QStringLiteral("PKN61/72 & RT3180 SPI Interface Connection Lost!");
-} // namespace
 
 class TestSequences : public QObject
 {
@@ -26,229 +17,136 @@ class TestSequences : public QObject
 private slots:
     void init()
     {
-        m_pHome = std::make_unique<CTempConfigHome>();
         m_pPeer = std::make_unique<CPtyPeer>();
-        LinkCom1(m_pPeer->Path());
-        m_pBoxes = std::make_unique<CMessageBoxRecorder>();
         m_pDrive = std::make_unique<CDriveProtocol>();
-        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged,
-                [this](int nState) { m_bTxLit = nState != 0; });
-        connect(m_pDrive.get(), &CDriveProtocol::rxLampChanged,
-                [this](int nState) { m_bRxLit = nState != 0; });
-        connect(m_pDrive.get(), &CDriveProtocol::statusChanged,
-                [this](const QString& strText) { m_strStatus = strText; });
-        connect(m_pDrive.get(), &CDriveProtocol::connectionLost, [this] { ++m_nLost; });
-        m_previousSleep = SetSleepHook([this](unsigned nMilliseconds) { Record(nMilliseconds); });
+        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [this](int nState) {
+            m_bTxLit = nState;
+            m_bWorking = true; // painting, a slow display: virtual time too
+            Sleep(m_nWork);
+            m_bWorking = false;
+        });
+        connect(m_pDrive.get(), &CDriveProtocol::rxLampChanged, [this](int n) { m_bRxLit = n; });
+        connect(m_pDrive.get(), &CDriveProtocol::statusChanged, [this](const QString& str) {
+            m_log << "s:" + (str == kStatusConnectionLost ? "lost" : str.section(' ', 0, 0));
+        });
+        connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
+                [this](const QString& str) { m_log << "<" + str + ">"; });
+        connect(m_pDrive.get(), &CDriveProtocol::connectionLost, [this] { m_log << "lost"; });
+        SetSleepHook([this](unsigned nMilliseconds) { Record(nMilliseconds); });
+        m_log.clear();
+        m_nWork = 0;
+        QVERIFY(m_pDrive->Connect(m_pPeer->Path()));
     }
     void cleanup()
     {
-        SetSleepHook(std::move(m_previousSleep));
+        SetSleepHook({});
         m_pDrive.reset();
-        m_pBoxes.reset();
         m_pPeer.reset();
-        m_pHome.reset();
-        m_pauses.clear();
-        m_statusAtPauses.clear();
-        m_strStatus.clear();
-        m_nLost = 0;
     }
 
-    // A pause reads "<ms>[ lit] <received before it> <armed time-out>".
-    void connectAndRecallAskTwice()
+    // A pause reads "<ms>[*: lamp lit] <received before it> <armed time-out>".
+    // The writes go out at their deadlines from the start, whatever work the
+    // lamp changes take, and a step that cannot make its deadline keeps the
+    // following gaps whole.
+    void sequencesArePaced_data()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        QVERIFY(m_pauses.isEmpty()); // opening sends nothing
-        QVERIFY(m_pDrive->IsConnected() && m_pDrive->IsTestOn() && !m_pDrive->IsRecallPending());
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<uint>("work"); // ms at each lamp change
+        QTest::addColumn<QString>("log");
+        QTest::newRow("recall") << "recall" << 0u << "50* - 0, 50 ?: 3500, 50* - 3500, then S:";
+        QTest::newRow("apply 400, 100, 0")
+            << "apply 4 0 0" << 0u
+            << "s:Sending, 100* - 0, 1000 ?: 3500, 50* - 3500, 3500 R:4 5000, 50* - 5000, "
+               "1100 I:0 3500, 50* - 3500, 1100 ID:0 3500, then ";
+        QTest::newRow("apply, no selection, work 10 ms")
+            << "apply -1 5 7" << 10u
+            << "s:Sending, 90* - 0, 990 ?: 3500, 40* - 3500, 3490 R:- 5000, 40* - 5000, "
+               "1090 I:5 3500, 40* - 3500, 1090 ID:7 3500, then ";
+        QTest::newRow("apply, work longer than a lead-in")
+            << "apply 2 8 2" << 200u
+            << "s:Sending, 800 ?: 3500, 3300 R:2 5000, 900 I:8 3500, 900 ID:2 3500, then ";
+        QTest::newRow("test off, on")
+            << "test test" << 0u << "100* - 0, 1000 D: 3500, 100* - 3500, 1000 P: 3500, then ";
+    }
+    void sequencesArePaced()
+    {
+        QFETCH(QString, what);
+        QFETCH(uint, work);
+        QFETCH(QString, log);
+        m_nWork = work;
+        const QStringList words = what.split(' ');
+        if (words[0] == "apply")
+            m_pDrive->Apply({words[1].toInt(), words[2].toInt(), words[3].toInt()});
+        for (const QString& strWord : words)
+            if (strWord == "recall")
+                m_pDrive->Recall();
+            else if (strWord == "test")
+                m_pDrive->Test();
+        QCOMPARE((m_log << "then " + Drain()).join(", "), log);
+        QCOMPARE(m_pDrive->IsRecallPending(), words[0] == "recall");
+    }
+
+    // The bytes already received count before a time-out. A time-out leaves
+    // the port open: every command still goes out. Disconnected, there is no
+    // time-out, the port is free for another program and nothing is sent.
+    // A hang-up closes the port.
+    void timeOutKeepsThePortDisconnectReleasesIt()
+    {
         m_pDrive->Recall();
-        QCOMPARE(m_pauses, QStringList({"50 lit - 0", "50 ?: 3500", "50 lit - 3500"}));
-        QCOMPARE(Drain(), QByteArray("S:"));
-        QVERIFY(m_pDrive->IsRecallPending());
-    }
-
-    void applySendsTheSettingsPaced_data()
-    {
-        QTest::addColumn<QList<int>>("codes"); // resolution, current, idle
-        QTest::addColumn<QStringList>("commands");
-        QTest::newRow("400, 100, 0") << QList<int>{4, 0, 0} << QStringList{"R:4", "I:0", "ID:0"};
-        QTest::newRow("defaults") << QList<int>{2, 8, 2} << QStringList{"R:2", "I:8", "ID:2"};
-        QTest::newRow("no selection") << QList<int>{-1, 5, 7} << QStringList{"R:-", "I:5", "ID:7"};
-    }
-    void applySendsTheSettingsPaced()
-    {
-        QFETCH(QList<int>, codes);
-        QFETCH(QStringList, commands);
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        Restart();
-
-        m_pDrive->Apply({codes[0], codes[1], codes[2]});
-        QCOMPARE(m_pauses, QStringList({"100 lit - 3500", "1000 ?: 3500", "50 lit - 3500",
-                                        "3500 " + commands[0] + " 5000", "50 lit - 5000",
-                                        "1100 " + commands[1] + " 3500", "50 lit - 3500",
-                                        "1100 " + commands[2] + " 3500"}));
-        QCOMPARE(m_statusAtPauses.first(), kSending);
-        QVERIFY(!m_pDrive->IsRecallPending());
-        QCOMPARE(m_strStatus, kSending); // until the drive answers
-    }
-
-    void testTogglesAfterItsCommand()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        for (const char* pszCommand : {"D:", "P:", "D:"}) {
-            Restart();
-            const bool bWasOn = m_pDrive->IsTestOn();
-            m_pDrive->Test();
-            QCOMPARE(m_pauses, QStringList({"100 lit - 3500",
-                                            QStringLiteral("1000 %1 3500").arg(pszCommand)}));
-            QCOMPARE(m_pDrive->IsTestOn(), !bWasOn);
-        }
-        // A new connection counts the drive's test as on again.
-        m_pDrive->Disconnect();
-        QVERIFY(!m_pDrive->IsTestOn());
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        Restart();
-        m_pDrive->Test();
-        QCOMPARE(m_pauses.last(), QStringLiteral("1000 D: 3500"));
-    }
-
-    void nothingIsSentWhileDisconnected()
-    {
-        m_pDrive->Apply({2, 8, 2});
-        m_pDrive->Recall();
-        m_pDrive->Test();
-        QVERIFY(m_pDrive->IsRecallPending() && !m_pDrive->IsTestOn());
-        QVERIFY(m_pauses.isEmpty());
-        QCOMPARE(Drain(), QByteArray());
-    }
-
-    void failedConnectStaysDisconnected()
-    {
-        LinkCom1("/nonexistent/tty");
-        QVERIFY(!m_pDrive->Connect(QStringLiteral("COM1")));
-        QCOMPARE(m_pBoxes->Texts(), QStringList({"Unable to open COM1"}));
-        QCOMPARE(m_pBoxes->Calls().first().nType, unsigned(MB_OK | MB_ICONSTOP));
-        QVERIFY(!m_pDrive->IsConnected() && !m_pDrive->IsTestOn());
-        QVERIFY(m_pauses.isEmpty());
-    }
-
-    void disconnectCancelsTheTimeOutAndReleasesThePort()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
-        Restart();
-        m_pDrive->Disconnect();
-        QVERIFY(m_pauses.isEmpty());
-        QCOMPARE(Drain(), QByteArray());
-        QVERIFY(!m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
-        CSerialPort other; // another program can have the port now
-        QVERIFY(other.Open(m_pPeer->Path()));
-    }
-
-    void timeOutReportsTheLossAfterTheBytesAlreadyReceived()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        m_pDrive->Recall();
+        QCOMPARE(Sent(), "?: S:");
         for (char ch : QByteArray("PKN61/72 ready\r"))
             QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
         m_pDrive->OnTimer(); // the reply came first: no time-out
-        QCOMPARE(m_nLost, 0);
-
         m_pDrive->SetReplyTimer(3500);
         m_pDrive->OnTimer();
-        QCOMPARE(m_nLost, 1);
-        QCOMPARE(m_strStatus, kLost);
-        // The port stays open and commands still go out.
+        QCOMPARE(Sent(), "<PKN61/72 ready> s:PKN61/72 s:lost lost");
         QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
-        Restart();
         m_pDrive->Recall();
-        QCOMPARE(Drain(), QByteArray("S:"));
-    }
-
-    // Work between the waits (painting, a slow display) takes virtual time
-    // here; the writes still go out at their deadlines from the start, and a
-    // step that cannot make its deadline keeps the following gaps whole.
-    void writesKeepTheirDeadlines_data()
-    {
-        QTest::addColumn<int>("nWork"); // ms at every lamp change
-        QTest::addColumn<QList<int>>("writes");
-        QTest::newRow("no work") << 0 << QList<int>{100, 1150, 4700, 5850};
-        QTest::newRow("10 ms") << 10 << QList<int>{100, 1150, 4700, 5850};
-        QTest::newRow("longer than a lead-in") << 200 << QList<int>{200, 1400, 5100, 6400};
-    }
-    void writesKeepTheirDeadlines()
-    {
-        QFETCH(int, nWork);
-        QFETCH(QList<int>, writes);
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        QList<int> written;
-        CSteadyClock::time_point start;
-        connect(m_pDrive.get(), &CDriveProtocol::txLampChanged, [&](int nState) {
-            if (!nState)
-                written << int(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(Now() - start).count());
-            m_bWorking = true;
-            Sleep(unsigned(nWork));
-            m_bWorking = false;
-        });
-        start = Now();
         m_pDrive->Apply({2, 8, 2});
-        QCOMPARE(written, writes);
+        m_pDrive->Test();
+        QCOMPARE(Sent(), "?: s:Sending S: ?: R:2 I:8 ID:2 D:"); // S: found at the next pause
+
+        m_pDrive->Disconnect();
+        QVERIFY(!m_pDrive->IsReplyTimerPending() && !m_pDrive->IsConnected());
+        QVERIFY(CSerialPort().Open(m_pPeer->Path()));
+        m_pDrive->Apply({2, 8, 2});
+        m_pDrive->Recall();
+        m_pDrive->Test();
+        QCOMPARE(Sent(), "");
+
+        QVERIFY(m_pDrive->Connect(m_pPeer->Path()));
+        m_pPeer->Hangup();
+        QTRY_VERIFY(m_log.contains("lost"));
+        QCOMPARE(Sent(), "s:lost lost");
+        QVERIFY(m_pDrive->IsConnected() && ReaderThreads().isEmpty());
     }
 
     // While a sequence waits, the window may handle its own events; the
-    // drive's bytes and time-out wait for the end, as if the thread slept.
-    void bytesAndTimeOutWaitForTheSequence()
+    // drive's bytes, its time-out and its hang-up wait for the end, as if
+    // the thread slept. A hang-up, or the program's stop, ends the sequence
+    // before the next command.
+    void eventsWaitForTheSequence()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        QStringList replies;
-        connect(m_pDrive.get(), &CDriveProtocol::replyChanged,
-                [&](const QString& strReply) { replies << strReply; });
-        const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
+        int nWaits = 0;
+        const WaitPump previous = SetWaitPump([&nWaits](CSteadyClock::time_point) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            return true;
+            return ++nWaits != 100;
         });
         for (char ch : QByteArray("PKN61/72 ready\r"))
             QCoreApplication::postEvent(m_pDrive.get(), new CReceivedByteEvent(ch));
         m_pDrive->SetReplyTimer(0); // expires in the first wait; the first command re-arms it
         m_pDrive->Recall();
-        SetWaitPump(previous);
-        QCOMPARE(m_statusAtPauses, QStringList({"", "", ""}));
-        QCOMPARE(replies, QStringList({"PKN61/72 ready"}));
-        QCOMPARE(m_nLost, 0);
-        QVERIFY(!m_pDrive->IsReplyTimerPending());
-    }
+        QCOMPARE(Sent(), "?: <PKN61/72 ready> s:PKN61/72 S:");
 
-    // A hang-up met in a wait stops the sequence: nothing more is sent, and
-    // the loss is reported once, when the sequence has ended.
-    void hangupEndsTheSequence()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        const WaitPump previous = SetWaitPump([](CSteadyClock::time_point) {
-            QCoreApplication::processEvents();
-            return true;
-        });
         QCoreApplication::postEvent(m_pDrive.get(), new QEvent(PROC_KOLV_HANGUP));
         m_pDrive->Apply({2, 8, 2});
-        SetWaitPump(previous);
-        QCOMPARE(m_pauses, QStringList({"100 lit - 0"}));
-        QCOMPARE(m_nLost, 1);
-        QCOMPARE(Drain(), QByteArray());
-        QVERIFY(m_pDrive->IsConnected() && !m_pDrive->IsReplyTimerPending());
-    }
+        QCOMPARE(Sent(), "s:Sending s:lost lost");
 
-    // A wait the program's stop cuts short ends the sequence after the
-    // command written last: the next one is not sent.
-    void stopEndsTheSequenceBeforeTheNextCommand()
-    {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
-        int nWaits = 0;
-        const WaitPump previous =
-            SetWaitPump([&nWaits](CSteadyClock::time_point) { return ++nWaits == 1; });
+        QVERIFY(m_pDrive->Connect(m_pPeer->Path()));
+        nWaits = 98; // the second wait of the next sequence is cut short
         m_pDrive->Apply({2, 8, 2});
         SetWaitPump(previous);
-        QCOMPARE(Drain(), CommandBytes(kApplySequence[0].eCommand, {2, 8, 2}, false));
-        QVERIFY(m_pDrive->IsConnected());
+        QCOMPARE(Sent(), "s:Sending ?:");
     }
 
     // Bytes that come while a sequence runs are held within the reader's
@@ -256,43 +154,40 @@ private slots:
     // of it arrives once the sequence has ended.
     void talkDuringASequenceIsHeldWithinBounds()
     {
-        QVERIFY(m_pDrive->Connect(QStringLiteral("COM1")));
         constexpr qint64 kTalk = 1024 * 1024;
         std::atomic<qint64> nSent{0};
-        std::atomic<bool> bDone{false};
         std::thread talker([&] {
-            const QByteArray noise(4096, 'U');
-            while (nSent < kTalk && m_pPeer->Send(noise))
-                nSent += noise.size();
-            bDone = true;
+            while (nSent < kTalk && m_pPeer->Send(QByteArray(4096, 'U')))
+                nSent += 4096;
         });
         const auto finish = qScopeGuard([&] {
-            QTRY_VERIFY_WITH_TIMEOUT(bDone, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000); // then all of it arrives
             talker.join();
         });
         qint64 nSentInSequence = 0;
         const WaitPump previous = SetWaitPump([&](CSteadyClock::time_point) {
-            QElapsedTimer timer;
-            timer.start();
-            while (timer.elapsed() < 50)
-                QCoreApplication::processEvents();
+            QTest::qWait(50);
             nSentInSequence = nSent;
             return true;
         });
         m_pDrive->Apply({2, 8, 2});
         SetWaitPump(previous);
-        QVERIFY2(nSentInSequence < kTalk / 4, qPrintable(QString::number(nSentInSequence)));
-        QTRY_COMPARE_WITH_TIMEOUT(nSent.load(), kTalk, 10000);
+        // The reader's bound and the terminal's buffer: some kilobytes.
+        QVERIFY2(nSentInSequence < kTalk / 16, qPrintable(QString::number(nSentInSequence)));
     }
 
 private:
     // What the drive has received and not yet been looked at.
     QByteArray Drain() { return m_pPeer->Receive(64, 50); }
-    void Restart()
+    // What the drive received and what the link reported since the last
+    // look, without the pauses.
+    QString Sent()
     {
-        Drain();
-        m_pauses.clear();
-        m_statusAtPauses.clear();
+        QStringList seen;
+        for (const QString& str : std::exchange(m_log, {}))
+            seen << (str[0].isDigit() ? str.split(' ')[1] : str);
+        seen << QString::fromLatin1(Drain());
+        return seen.join(' ').remove("- ").trimmed();
     }
 
     void Record(unsigned nMilliseconds)
@@ -302,23 +197,18 @@ private:
         // Once the lamp is out again, the command is on its way.
         const QByteArray sent = m_bTxLit ? m_pPeer->Receive(64, 0) : m_pPeer->Receive(1, 1000);
         const int nTimeout = m_pDrive->IsReplyTimerPending() ? m_pDrive->ReplyTimerInterval() : 0;
-        m_pauses << QStringLiteral("%1%2 %3 %4")
-                        .arg(nMilliseconds)
-                        .arg(m_bTxLit ? " lit" : "")
-                        .arg(sent.isEmpty() ? "-" : QString::fromLatin1(sent))
-                        .arg(nTimeout);
-        m_statusAtPauses << m_strStatus;
+        m_log << QStringLiteral("%1%2 %3 %4")
+                     .arg(nMilliseconds)
+                     .arg(m_bTxLit ? "*" : "")
+                     .arg(sent.isEmpty() ? "-" : QString::fromLatin1(sent))
+                     .arg(nTimeout);
     }
 
-    std::unique_ptr<CTempConfigHome> m_pHome;
     std::unique_ptr<CPtyPeer> m_pPeer;
-    std::unique_ptr<CMessageBoxRecorder> m_pBoxes;
     std::unique_ptr<CDriveProtocol> m_pDrive;
-    SleepHook m_previousSleep;
-    QStringList m_pauses, m_statusAtPauses;
-    QString m_strStatus;
+    QStringList m_log; // pauses among what the link reported
     bool m_bTxLit = false, m_bRxLit = false, m_bWorking = false;
-    int m_nLost = 0;
+    unsigned m_nWork = 0;
 };
 
 QTEST_MAIN(TestSequences)

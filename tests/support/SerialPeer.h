@@ -4,7 +4,6 @@
 // pseudo-terminal whose master side we hold, while the program opens the
 // slave path as its port. Also a look at the reader thread from outside.
 
-#include "platform/RegisteredMessage.h"
 #include "serial/SerialPort.h"
 
 #include <QDir>
@@ -69,12 +68,10 @@ public:
         QByteArray bytes;
         char chunk[256];
         pollfd fd{m_nMaster, POLLIN, 0};
-        while (bytes.size() < nCount && poll(&fd, 1, nWaitMs) > 0 && (fd.revents & POLLIN)) {
-            const ssize_t n = read(m_nMaster, chunk, sizeof chunk);
-            if (n <= 0)
-                break;
+        ssize_t n = 0;
+        while (bytes.size() < nCount && poll(&fd, 1, nWaitMs) > 0 && (fd.revents & POLLIN) &&
+               (n = read(m_nMaster, chunk, sizeof chunk)) > 0)
             bytes.append(chunk, n);
-        }
         return bytes;
     }
 
