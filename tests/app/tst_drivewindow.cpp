@@ -136,6 +136,16 @@ private slots:
         VerifyDisconnected(QString());
     }
 
+    // A drive that stays silent is reported lost and its settings hidden.
+    void silentDriveIsReportedLost()
+    {
+        Click(IDC_CONNECT);
+        const QString strLost = "PKN61/72 & RT3180 SPI Interface Connection Lost!";
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->boxes.Texts(), QStringList({strLost}), 20000);
+        QCOMPARE(Text(IDC_STATUS), strLost);
+        QVERIFY(!Item(IDC_RESOLUTION)->isVisible());
+    }
+
     // Every way of ending the dialog goes through OnCancel; Exit stands for them all.
     void exitClosesThePort()
     {

@@ -153,6 +153,32 @@ private slots:
         }
     }
 
+    // Tab runs in the template's order, through the read-only lines too;
+    // screen readers hear those lines by name and each list by its label.
+    void tabOrderAndNames()
+    {
+        Show(true);
+        for (int nID : {IDC_APPLY, IDC_TEST})
+            m_dlg->EnableDlgItem(nID, true);
+        Item(IDC_RESOLUTION)->setFocus();
+        for (int nID : {IDC_IDLE, IDC_CURRENT, IDC_APPLY, IDC_DEFAULTS, IDCANCEL, IDC_STATUS,
+                        IDC_REPLY, IDC_CONNECT, IDC_TEST, IDC_RESOLUTION}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), Item(nID));
+        }
+        const auto accessible = [this](int nID) {
+            return QAccessible::queryAccessibleInterface(Item(nID));
+        };
+        QCOMPARE(accessible(IDC_STATUS)->text(QAccessible::Name), QStringLiteral("Status"));
+        QCOMPARE(accessible(IDC_REPLY)->text(QAccessible::Name), QStringLiteral("Reply"));
+        for (auto [nList, nLabel] : {std::pair{IDC_RESOLUTION, IDC_RESOLUTION_LABEL},
+                                     {IDC_IDLE, IDC_IDLE_LABEL},
+                                     {IDC_CURRENT, IDC_CURRENT_LABEL}}) {
+            const auto labels = accessible(nList)->relations(QAccessible::Label);
+            QVERIFY(labels.size() == 1 && labels.first().first->object() == Item(nLabel));
+        }
+    }
+
     // Texts and drive codes; a drive family switches only the current list,
     // back to its default even when it is the same family again.
     void listsAndFamilies()
