@@ -55,10 +55,8 @@ private slots:
                 QCOMPARE(bool(pAcc->state().checked), nState != 0);
                 QCOMPARE(LampColour(led), nState ? "green" : "red");
             }
-            const QImage image = led.grab().toImage();
-            const QPoint o = kCentre - QPoint(kCell / 2, kCell / 2);
-            for (QPoint pt : {o, o + QPoint(kCell - 1, 0), o + QPoint(0, kCell - 1), QPoint(0, 15)})
-                QCOMPARE(QColor(image.pixel(pt)), window);
+            for (QPoint pt : {QPoint(1, 9), QPoint(15, 9), QPoint(1, 23), QPoint(0, 15)})
+                QCOMPARE(QColor(led.grab().toImage().pixel(pt)), window);
         }
     }
 
