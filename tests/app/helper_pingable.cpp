@@ -1,8 +1,8 @@
 // "helper_pingable idle|apply DEVICE [--log FILE]": shows the main dialog in the program's
 // application object and connects it to DEVICE. idle then prints "CONNECTED"
-// and stays so until the dialog is closed; apply presses Apply, prints
-// "WINDOW id" (the dialog's X window) while Apply waits before its first
-// command, and "DONE" when Apply has ended.
+// and stays so until the dialog is closed; apply prints "WINDOW id" (the
+// dialog's X window) as it presses Apply, whose first command comes after a
+// wait, and "DONE" when Apply has ended.
 
 #include "app/RT3180App.h"
 #include "app/RT3180Dlg.h"
