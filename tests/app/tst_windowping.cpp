@@ -116,7 +116,7 @@ private:
     // display given or else on none: its first line, and its errors.
     QByteArray Start(const QString& strDisplay, const QStringList& args)
     {
-        qputenv("DISPLAY", strDisplay.toLocal8Bit()); // ours is set up already
+        qputenv("DISPLAY", strDisplay.toLocal8Bit()); // for the helper: ours is set up
         qputenv("QT_QPA_PLATFORM", strDisplay.isEmpty() ? "offscreen" : "xcb");
         m_helper.start(QCoreApplication::applicationDirPath() + "/helper_pingable", args);
         return ReadLine(m_helper) + m_helper.readAllStandardError();

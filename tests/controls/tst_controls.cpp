@@ -43,7 +43,7 @@ private slots:
         for (auto [window, caption] : {std::pair{QColor(239, 239, 239), QStringLiteral("TX")},
                                        {QColor(40, 44, 52), QStringLiteral("A&B")}}) {
             CLedIndicator led(caption);
-            led.setPalette(QPalette(window)); // the window colour too
+            led.setPalette(QPalette(window)); // window and button alike
             led.setGeometry(0, 0, 80, 31);
             led.LoadLedBitmap(IDB_LED, kCell);
             QAccessibleInterface* pAcc = QAccessible::queryAccessibleInterface(&led);
