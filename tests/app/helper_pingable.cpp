@@ -1,8 +1,8 @@
 // "helper_pingable idle|apply DEVICE [--log FILE]": shows the main dialog in the program's
 // application object and connects it to DEVICE. idle then prints "CONNECTED"
-// and stays so until the dialog is closed; apply presses Apply, prints
-// "WINDOW id" (the dialog's X window) while Apply waits before its first
-// command, and "DONE" when Apply has ended.
+// and stays so until the dialog is closed; apply prints "WINDOW id" (the
+// dialog's X window) as it presses Apply, whose first command comes after a
+// wait, and "DONE" when Apply has ended.
 
 #include "app/RT3180App.h"
 #include "app/RT3180Dlg.h"
@@ -16,24 +16,17 @@ int main(int argc, char** argv)
     CRT3180App app(argc, argv);
     if (argc < 3 || !SaveStoredPort(QString::fromLocal8Bit(argv[2])))
         return 2;
-    const bool bIdle = QByteArray(argv[1]) == "idle";
     CRT3180Dlg dlg;
     dlg.Create();
     dlg.show();
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is printed
-    bool bAnnounced = false;
-    QObject::connect(&dlg.Drive(), &CDriveProtocol::txLampChanged, [&](int nState) {
-        if (nState && !bAnnounced && !dlg.Drive().IsRecallPending()) {
-            bAnnounced = true;
-            std::printf("WINDOW %llu\n", qulonglong(dlg.winId()));
-        }
-    });
     QObject::connect(&dlg, &QDialog::finished, &app, &QApplication::quit);
     QTimer::singleShot(200, &dlg, [&] {
         dlg.OnConnect();
-        if (bIdle)
+        if (QByteArray(argv[1]) == "idle")
             return void(std::puts("CONNECTED"));
         dlg.OnSelChangeSetting();
+        std::printf("WINDOW %llu\n", qulonglong(dlg.winId()));
         dlg.OnApply();
         std::puts("DONE");
         QApplication::quit();

@@ -48,8 +48,6 @@ const CPlacedControl kPlacement[] = {
     {IDC_TEST, QRect(376, 50, 88, 23), "Test On", 'a'},
     {IDC_BANNER, QRect(86, 60, 203, 13), "PKN61/72 RT3180 SPI Interface", 'd'},
 };
-const QSize kClientSize(471, 216);
-const QSize kWindowSize(471, 234); // the menu bar above the client area
 
 // A list as "text=code" items, the selected one in brackets.
 QString Items(const QComboBox* pList)
@@ -62,14 +60,8 @@ QString Items(const QComboBox* pList)
 }
 
 // Counts the passes through the closing path.
-class CCountingDlg : public CRT3180Dlg
-{
-public:
-    void OnCancel() override
-    {
-        ++m_nCancels;
-        CRT3180Dlg::OnCancel();
-    }
+struct CCountingDlg : CRT3180Dlg {
+    void OnCancel() override { ++m_nCancels, CRT3180Dlg::OnCancel(); }
     int m_nCancels = 0;
 };
 
@@ -90,7 +82,7 @@ private slots:
     // area; the status and reply lines read-only; disconnected, the settings
     // are hidden behind the banner and only Connect talks to the drive. The
     // window is a fixed size with its title, icon and menu.
-    void windowAndControlsAsPlaced()
+    void windowControlsAndTabOrder()
     {
         Show(false);
         QVERIFY(!Item(IDC_APPLY)->isEnabled() && !Item(IDC_TEST)->isEnabled());
@@ -98,21 +90,17 @@ private slots:
         for (char cHidden : {'c', 'd'}) {
             for (const CPlacedControl& placed : kPlacement) {
                 QWidget* pControl = Item(placed.nID);
-                if (auto* pLine = qobject_cast<QLineEdit*>(pControl)) { // no typing in them
-                    pLine->setFocus();
-                    QTest::keyClicks(pLine, QStringLiteral("x"));
-                }
-                const QString strText = DlgItemText(*m_dlg, placed.nID);
-                QCOMPARE(strText, QString::fromLatin1(placed.pszText));
+                QTest::keyClicks(pControl, QStringLiteral("x")); // no typing in the lines
+                QCOMPARE(Text(placed.nID), QString::fromLatin1(placed.pszText));
                 QCOMPARE(pControl->geometry(), placed.rc);
                 QCOMPARE(pControl->isVisible(), placed.cShown != cHidden);
-                QVERIFY(pClient->rect().contains(placed.rc));
-                QVERIFY(pControl->fontMetrics().horizontalAdvance(strText) <= placed.rc.width());
+                QVERIFY(pControl->fontMetrics().horizontalAdvance(placed.pszText) <=
+                        placed.rc.width());
             }
             m_dlg->ShowSettings(true);
         }
-        QCOMPARE(pClient->size(), kClientSize);
-        QCOMPARE(m_dlg->size(), kWindowSize);
+        QCOMPARE(pClient->size(), QSize(471, 216));
+        QCOMPARE(m_dlg->size(), QSize(471, 234)); // the menu bar above the client area
         QCOMPARE(pClient->geometry().bottomRight(), m_dlg->rect().bottomRight());
         QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize());
         QCOMPARE(m_dlg->windowTitle(), QStringLiteral("PKN61/72 & RT3180 SPI Interface"));
@@ -126,38 +114,9 @@ private slots:
         QCOMPARE(menu,
                  QStringList({"File", "  Open", "  Save", "  Exit", "Recall", "Port", "  COM1",
                               "  COM2", "  COM3", "  COM4", "  ", "  Other...", "Help"}));
-    }
 
-    // Every way out goes through the closing path once; Enter on a focused
-    // button presses that button instead.
-    void waysOut()
-    {
-        for (const QString way :
-             {"Exit", "File Exit", "Escape", "close box", "Enter", "Defaults"}) {
-            m_dlg.emplace().Create();
-            Show(true);
-            QWidget* pFocus = Item(way == "Defaults" ? IDC_DEFAULTS : IDC_IDLE);
-            pFocus->setFocus();
-            List(*m_dlg, IDC_IDLE)->setCurrentIndex(6);
-            if (way == "Exit")
-                ClickDlgItem(*m_dlg, IDCANCEL);
-            else if (way == "File Exit")
-                m_dlg->GetMenuItem(IDCANCEL)->trigger();
-            else if (way == "close box")
-                m_dlg->close();
-            else
-                QTest::keyClick(pFocus, way == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
-            const bool bStays = way == "Defaults";
-            QVERIFY2(m_dlg->m_nCancels == !bStays && m_dlg->isVisible() == bStays, qPrintable(way));
-            QCOMPARE(List(*m_dlg, IDC_IDLE)->currentText(), bStays ? "20" : "60");
-        }
-    }
-
-    // Tab runs in the template's order, through the read-only lines too;
-    // screen readers hear those lines by name and each list by its label.
-    void tabOrderAndNames()
-    {
-        Show(true);
+        // Tab runs in the template's order, through the read-only lines too;
+        // screen readers hear those lines by name and each list by its label.
         for (int nID : {IDC_APPLY, IDC_TEST})
             m_dlg->EnableDlgItem(nID, true);
         Item(IDC_RESOLUTION)->setFocus();
@@ -179,41 +138,59 @@ private slots:
         }
     }
 
-    // Texts and drive codes; a drive family switches only the current list,
-    // back to its default even when it is the same family again.
-    void listsAndFamilies()
+    // Every way out goes through the closing path once; Enter on a focused
+    // button presses that button instead.
+    void waysOut()
     {
+        for (const QString way : {"Exit", "menu", "Escape", "close box", "Enter", "Defaults"}) {
+            m_dlg.emplace().Create();
+            Show(true);
+            QWidget* pFocus = Item(way == "Defaults" ? IDC_DEFAULTS : IDC_IDLE);
+            pFocus->setFocus();
+            List(*m_dlg, IDC_IDLE)->setCurrentIndex(6);
+            if (way == "Exit")
+                ClickDlgItem(*m_dlg, IDCANCEL);
+            else if (way == "menu")
+                m_dlg->GetMenuItem(IDCANCEL)->trigger();
+            else if (way == "close box")
+                m_dlg->close();
+            else
+                QTest::keyClick(pFocus, way == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+            const bool bStays = way == "Defaults";
+            QVERIFY2(m_dlg->m_nCancels == !bStays && m_dlg->isVisible() == bStays, qPrintable(way));
+            QCOMPARE(Text(IDC_IDLE), bStays ? "20" : "60");
+        }
+    }
+
+    // Texts and drive codes; a drive family switches only the current list,
+    // back to its default even when it is the same family again. Only the
+    // user's own choice enables Apply, and only while connected: a choice in a
+    // list (which gives Apply the focus) or Defaults (which keeps the family
+    // and the focus); not a selection by the program, nor a wheel over a list
+    // without the focus.
+    void listsAndWhoEnablesApply()
+    {
+        Show(true);
         List(*m_dlg, IDC_RESOLUTION)->setCurrentIndex(0);
         List(*m_dlg, IDC_IDLE)->setCurrentIndex(5);
-        for (int nFamily : {1, 1, 0}) {
+        for (int nFamily : {0, 1, 1}) {
             List(*m_dlg, IDC_CURRENT)->setCurrentIndex(2);
             m_dlg->SetDriveFamily(nFamily);
-            QCOMPARE(Items(List(*m_dlg, IDC_CURRENT)) + " " + DlgItemText(*m_dlg, IDC_CURRENT_UNIT),
+            QCOMPARE(Items(List(*m_dlg, IDC_CURRENT)) + " " + Text(IDC_CURRENT_UNIT),
                      nFamily ? "0.4=1 0.8=2 1.2=3 1.6=4 2.0=5 2.4=6 2.8=7 [3.2=8] 3.6=9 4=0 A"
                              : "10=1 20=2 30=3 40=4 50=5 60=6 70=7 [80=8] 90=9 100=0 %");
         }
         QCOMPARE(Items(List(*m_dlg, IDC_RESOLUTION)), "[400=4] 1000=1 2000=2 5000=5");
         QCOMPARE(Items(List(*m_dlg, IDC_IDLE)), "0=0 10=1 20=2 30=3 40=4 [50=5] 60=6 70=7");
-    }
-
-    // Only the user's own choice enables Apply, and only while connected: a
-    // choice in a list (which gives Apply the focus) or Defaults (which keeps
-    // the family and the focus); not a selection by the program, nor a wheel
-    // over a list without the focus.
-    void onlyTheUsersChoiceEnablesApply()
-    {
-        Show(true);
-        m_dlg->SetDriveFamily(1);
         for (bool bConnected : {false, true}) {
             for (int nID : {IDC_RESOLUTION, IDC_CURRENT, IDC_IDLE})
                 List(*m_dlg, nID)->setCurrentIndex(0);
             QVERIFY(!Item(IDC_APPLY)->isEnabled());
             Item(IDC_DEFAULTS)->setFocus();
             ClickDlgItem(*m_dlg, IDC_DEFAULTS);
-            QCOMPARE(QStringList({List(*m_dlg, IDC_RESOLUTION)->currentText(),
-                                  List(*m_dlg, IDC_CURRENT)->currentText(),
-                                  List(*m_dlg, IDC_IDLE)->currentText()}),
-                     QStringList({"2000", "3.2", "20"}));
+            QCOMPARE(
+                QStringList({Text(IDC_RESOLUTION), Text(IDC_CURRENT), Text(IDC_IDLE)}).join(" "),
+                "2000 3.2 20");
             QCOMPARE(Item(IDC_APPLY)->isEnabled(), bConnected);
             QCOMPARE(m_dlg->focusWidget(), Item(IDC_DEFAULTS));
             for (int nID : {IDC_RESOLUTION, IDC_CURRENT, IDC_IDLE}) {
@@ -222,9 +199,7 @@ private slots:
                     Item(IDC_APPLY)->setEnabled(false);
                     pFocus->setFocus();
                     const int nBefore = pList->currentIndex();
-                    const QPointF at(pList->rect().center());
-                    QWheelEvent wheel(at, pList->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
-                                      Qt::NoModifier, Qt::NoScrollPhase, false);
+                    QWheelEvent wheel({}, {}, {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
                     QApplication::sendEvent(pList, &wheel);
                     QCOMPARE(pList->currentIndex() != nBefore, pFocus == pList);
                     QCOMPARE(Item(IDC_APPLY)->isEnabled(), bConnected && pFocus == pList);
@@ -274,18 +249,18 @@ private slots:
         QVERIFY(QFile(strExisting).open(QIODevice::WriteOnly));
         QTimer::singleShot(0, this, [&] {
             auto* pDialog = QApplication::activeModalWidget();
-            pDialog->findChild<QLineEdit*>("fileNameEdit")->setText(strExisting);
             QTimer::singleShot(0, this, closeBox);
             QTest::keyClick(pDialog, Qt::Key_Return);
             pDialog->close();
         });
-        QCOMPARE(DoFileDialog({false, m_home->Path() + "/x.rt3", {}, "rt3", true}), std::nullopt);
+        QCOMPARE(DoFileDialog({false, strExisting, {}, "rt3", true}), std::nullopt);
         QCOMPARE(nBoxes, 2);
         QCOMPARE(broken, QStringList());
     }
 
 private:
     QWidget* Item(int nID) const { return m_dlg->GetDlgItem(nID); }
+    QString Text(int nID) const { return DlgItemText(*m_dlg, nID); }
     void Show(bool bSettings)
     {
         m_dlg->ShowSettings(bSettings);

@@ -1,9 +1,6 @@
-// The program's own controls as they appear and react: the TX/RX lamps
-// (pixels of the grabbed control, clicks, what assistive technology is told)
-// and the About box's link.
+// The program's own controls: the TX/RX lamps (grabbed pixels, clicks, what
+// assistive technology is told) and the About box's link.
 
-#include "DialogSupport.h"
-#include "app/RT3180Dlg.h"
 #include "controls/AboutDlg.h"
 #include "controls/LedIndicator.h"
 #include "controls/LinkLabel.h"
@@ -15,20 +12,16 @@
 namespace
 {
 constexpr int kCell = 15;
+// One pixel in and centred vertically, in a lamp 31 pixels tall.
+const QPoint kCentre(1 + kCell / 2, 16);
 
-// The lamp's centre: one pixel in, centred vertically.
-QPoint LampCentre(const QWidget& led)
-{
-    return QPoint(1 + kCell / 2, (led.height() + 1) / 2);
-}
-
-// How the lamp's centre reads: the middle tones of the red and the green picture.
+// The middle tones of the red and the green picture.
 QString LampColour(QWidget& led)
 {
-    const QRgb c = led.grab().toImage().pixel(LampCentre(led));
-    if (qRed(c) > 150 && qGreen(c) < 100 && qBlue(c) < 100)
-        return "red";
-    return qGreen(c) > 150 && qRed(c) < 100 && qBlue(c) < 100 ? "green" : "other";
+    const QRgb c = led.grab().toImage().pixel(kCentre);
+    const bool bRed = qRed(c) > 150 && qGreen(c) < 100;
+    const bool bGreen = qGreen(c) > 150 && qRed(c) < 100;
+    return qBlue(c) < 100 && (bRed || bGreen) ? (bRed ? "red" : "green") : "other";
 }
 } // namespace
 
@@ -38,8 +31,7 @@ class TestControls : public QObject
     QList<QUrl> m_opened;
 
 private slots:
-    // Stands in for the desktop's handler of https addresses; having an
-    // argument, it is not run as a test.
+    // The desktop's handler of https addresses; having an argument, it is not run as a test.
     void Open(const QUrl& url) { m_opened.append(url); }
 
     // Red then green on a light and a dark window, the picture's corners and
@@ -51,24 +43,20 @@ private slots:
         for (auto [window, caption] : {std::pair{QColor(239, 239, 239), QStringLiteral("TX")},
                                        {QColor(40, 44, 52), QStringLiteral("A&B")}}) {
             CLedIndicator led(caption);
-            QPalette palette = led.palette();
-            palette.setColor(QPalette::Window, window);
-            led.setPalette(palette);
+            led.setPalette(QPalette(window)); // window and button alike
             led.setGeometry(0, 0, 80, 31);
             led.LoadLedBitmap(IDB_LED, kCell);
             QAccessibleInterface* pAcc = QAccessible::queryAccessibleInterface(&led);
             QCOMPARE(pAcc->text(QAccessible::Name), caption);
             for (int nState : {0, 1}) {
                 QCOMPARE(led.SetLedState(nState), nState);
-                QTest::mouseClick(&led, Qt::LeftButton, {}, LampCentre(led));
+                QTest::mouseClick(&led, Qt::LeftButton, {}, kCentre);
                 pAcc->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
                 QCOMPARE(bool(pAcc->state().checked), nState != 0);
                 QCOMPARE(LampColour(led), nState ? "green" : "red");
             }
-            const QImage image = led.grab().toImage();
-            const QPoint o = LampCentre(led) - QPoint(kCell / 2, kCell / 2);
-            for (QPoint pt : {o, o + QPoint(kCell - 1, 0), o + QPoint(0, kCell - 1), QPoint(0, 15)})
-                QCOMPARE(QColor(image.pixel(pt)), window);
+            for (QPoint pt : {QPoint(1, 9), QPoint(15, 9), QPoint(1, 23), QPoint(0, 15)})
+                QCOMPARE(QColor(led.grab().toImage().pixel(pt)), window);
         }
     }
 
@@ -82,11 +70,8 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open");
         for (auto [x, button] : {std::pair{nWidth, Qt::LeftButton},
                                  {1, Qt::RightButton},
-                                 {nWidth - 1, Qt::LeftButton}}) {
-            QMouseEvent press(QEvent::MouseButtonPress, QPoint(x, 1),
-                              about.m_link->mapToGlobal(QPoint(x, 1)), button, button, {});
-            QCoreApplication::sendEvent(about.m_link, &press);
-        }
+                                 {nWidth - 1, Qt::LeftButton}})
+            QTest::mousePress(about.m_link, button, {}, QPoint(x, 1));
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
         QCOMPARE(m_opened, QList<QUrl>{QUrl(kMakerURL)});
     }

@@ -1,7 +1,6 @@
 #include "DialogSupport.h"
 
 #include "app/RT3180Dlg.h"
-#include "controls/LedIndicator.h"
 #include "platform/Clock.h"
 #include "port/StoredPort.h"
 
@@ -28,17 +27,11 @@ QComboBox* List(const CRT3180Dlg& dlg, int nID)
     return static_cast<QComboBox*>(dlg.GetDlgItem(nID));
 }
 
-CLedIndicator* Lamp(const CRT3180Dlg& dlg, int nID)
-{
-    return static_cast<CLedIndicator*>(dlg.GetDlgItem(nID));
-}
-
 bool ConnectTo(CRT3180Dlg& dlg, const QString& strDevice)
 {
-    if (!SaveStoredPort(strDevice))
-        return false;
     SleepHook previous = SetSleepHook([](unsigned) {});
-    dlg.OnConnect();
+    if (SaveStoredPort(strDevice))
+        dlg.OnConnect();
     SetSleepHook(std::move(previous));
     return dlg.Drive().IsConnected();
 }

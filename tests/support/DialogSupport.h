@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 
-class CLedIndicator;
 class CRT3180Dlg;
 class QComboBox;
 
@@ -11,9 +10,8 @@ class QComboBox;
 // would see and do them.
 QString DlgItemText(const CRT3180Dlg& dlg, int nID);
 void ClickDlgItem(const CRT3180Dlg& dlg, int nID);
-// A setting list and a lamp of the dialog, by their template ids.
+// A setting list of the dialog, by its template id.
 QComboBox* List(const CRT3180Dlg& dlg, int nID);
-CLedIndicator* Lamp(const CRT3180Dlg& dlg, int nID);
 // Connects the dialog to a device as the user's Connect does (the device is
 // stored as the port first), without waiting out the command pauses.
 bool ConnectTo(CRT3180Dlg& dlg, const QString& strDevice);
