@@ -1,11 +1,17 @@
 // rt3180-cli as a shell runs it, against the simulated adapter on a
 // pseudo-terminal: its output, its exit status, and what reaches the drive.
+// The simulated adapter itself: what it answers, and its program's port link.
 
 #include "SerialPeer.h"
 #include "TestSupport.h"
 
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(CAdapterSimOptions)
 
 using namespace std::chrono_literals;
 
@@ -13,6 +19,28 @@ namespace
 {
 const QStringList kApply400 = {"apply", "--resolution", "400", "--current", "4", "--idle", "0"};
 const QString kApplied = "RT3180  resolution 400  current 4 A  idle 0 %";
+// Writes the commands on the utility's side of the terminal and reads up to
+// end. With a simulator, once it has framed nCommands it queues a marker
+// line, which comes after every reply due and is cut off.
+QByteArray Exchange(const QString& strPath, const QByteArray& commands, QByteArray end,
+                    CAdapterSim* pSim = nullptr, size_t nCommands = 0)
+{
+    const int nFd = open(QFile::encodeName(strPath), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const auto closeFd = qScopeGuard([nFd] { close(nFd); });
+    if (write(nFd, commands.data(), size_t(commands.size())) != commands.size())
+        return "not sent";
+    if (pSim && !pSim->WaitForEntries(CSimLogEntry::EKind::Command, nCommands, 30s))
+        return "not framed";
+    if (pSim)
+        pSim->SendLine("--"), end.prepend("--");
+    QByteArray data;
+    char buffer[256];
+    pollfd fd{nFd, POLLIN, 0};
+    for (ssize_t n = 0; !data.endsWith(end) && poll(&fd, 1, 30000) > 0 &&
+                        (n = read(nFd, buffer, sizeof buffer)) > 0;)
+        data.append(buffer, n);
+    return data.endsWith(end) ? data.chopped(pSim ? end.size() : 0) : "no end: " + data;
+}
 } // namespace
 
 class TestCli : public QObject
@@ -28,17 +56,6 @@ class TestCli : public QObject
         QVERIFY2(m_pSim->Start(), m_pSim->ErrorText().c_str());
         QFile::remove(m_home.Path() + "/KOLV/ports/com1");
         LinkCom1(QString::fromStdString(m_pSim->SlavePath()));
-    }
-
-    // Exit status, then standard output and standard error.
-    static QStringList RunCli(const QStringList& args, const QString& strFolder)
-    {
-        QProcess process;
-        process.setWorkingDirectory(strFolder);
-        process.start(RT3180_CLI_PROGRAM, args);
-        process.waitForFinished(30000);
-        return {QString::number(process.exitStatus() ? -1 : process.exitCode()),
-                process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
     QStringList Commands() const
@@ -117,19 +134,21 @@ private slots:
         CPtyPeer silent;
         CSerialPort window; // holds the port for "busy"
         QVERIFY(strTag != "busy" || window.Open("COM1"));
-        for (const auto& [name, hex] : {std::pair{"/short.rt3", "1234"},
-                                        std::pair{"/saved.rt3", "020000000700000002000000"}}) {
-            QFile file(m_home.Path() + name);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray::fromHex(hex)) > 0);
-        }
+        for (const auto& [name, hex] :
+             {std::pair{"/short.rt3", "1234"}, std::pair{"/saved.rt3", "020000000700000002000000"}})
+            QVERIFY(WriteFile(m_home.Path() + name, QByteArray::fromHex(hex)));
 
         args.replace("%silent", silent.Path());
-        const QStringList run = RunCli(args.split(' ', Qt::SkipEmptyParts), m_home.Path());
-        QFile saved(m_home.Path() + "/drive.rt3");
-        QCOMPARE(run[0] +
-                     (strTag == "save" && saved.open(QIODevice::ReadOnly) ? saved.readAll().toHex()
-                      : strTag.contains("test") || strTag.contains("apply") ? Commands().join(' ')
-                                                                            : run[1]),
+        QProcess cli;
+        cli.setWorkingDirectory(m_home.Path());
+        cli.start(RT3180_CLI_PROGRAM, args.split(' ', Qt::SkipEmptyParts));
+        cli.waitForFinished(30000);
+        const QStringList run = {QString::number(cli.exitStatus() ? -1 : cli.exitCode()),
+                                 cli.readAllStandardOutput(), cli.readAllStandardError()};
+        QCOMPARE(run[0] + (strTag == "save" ? ReadFile(m_home.Path() + "/drive.rt3").toHex()
+                           : strTag.contains("test") || strTag.contains("apply")
+                               ? Commands().join(' ')
+                               : run[1]),
                  result);
         QVERIFY2(err.isEmpty() ? run[2].isEmpty()
                                : run[2].contains(err.replace("%silent", silent.Path())),
@@ -154,6 +173,50 @@ private slots:
         QCOMPARE(Commands(), QStringList({"?:", "S:", "?:", "R:4"}));
         CSerialPort window;
         QVERIFY(window.Open("COM1"));
+    }
+
+    // Connect, Apply with "400", "100" and "0", Test: "S:" reports what Apply
+    // left. Garbage between the commands is skipped.
+    void replies_data()
+    {
+        QTest::addColumn<CAdapterSimOptions>("options");
+        QTest::addColumn<QByteArray>("replies"); // with CR line ends
+        const QByteArray all = "RT3180 stepper drive, SPI link ready\rR:4 accepted\rI:0 accepted\r"
+                               "ID:0 accepted\rresolution: 400\rcurrent: 100\ridle current: 0\r"
+                               "P: accepted\rD: accepted\r";
+        QTest::newRow("RT3180, CR") << CAdapterSimOptions{} << all;
+        QTest::newRow("PKN61/72, CR LF")
+            << CAdapterSimOptions{EDriveFamily::PKN61, true} << "PKN61/72" + all.mid(6);
+        QTest::newRow("never answers") << CAdapterSimOptions{.bNeverAnswer = true} << QByteArray();
+        QTest::newRow("stops after 2")
+            << CAdapterSimOptions{.nAnswerLimit = 2} << all.left(all.indexOf("I:0"));
+    }
+    void replies()
+    {
+        QFETCH(CAdapterSimOptions, options);
+        QFETCH(QByteArray, replies);
+        StartSim(options);
+        const QByteArray end = options.bCrLf ? "\r\n" : "\r";
+        QCOMPARE(Exchange(QString::fromStdString(m_pSim->SlavePath()),
+                          "?:R:4ID:-I:0ID:0S:\nP:D:", end, m_pSim.get(), 7),
+                 replies.replace("\r", end));
+    }
+
+    // The program links the port name to its terminal, and takes the link
+    // away again when told to end.
+    void programLinksAndEndsOnSigterm()
+    {
+        QProcess process;
+        process.start(RT3180_SIM_PROGRAM, {"--port", "com3", "--family", "pkn61", "--crlf"});
+        const QString banner = ReadLine(process);
+        const QFileInfo link(m_home.Path() + "/KOLV/ports/com3");
+        QVERIFY2(link.isSymLink() && banner.contains(" on " + link.symLinkTarget() + ", "),
+                 qPrintable(banner));
+        QVERIFY(Exchange(link.filePath(), "?:", "\r\n").startsWith("PKN61/72"));
+        QCOMPARE(kill(pid_t(process.processId()), SIGTERM), 0);
+        QVERIFY(process.waitForFinished(30000));
+        QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
+        QVERIFY(!QFileInfo(link.filePath()).isSymLink());
     }
 };
 

@@ -1,5 +1,6 @@
 // Port names, the Port menu and the stored port, on a real store file in a
-// temporary configuration folder and the real dialog.
+// temporary configuration folder and the real dialog; and the dialog
+// connecting through the stored port to the simulated adapter.
 
 #include "DialogSupport.h"
 #include "SerialPeer.h"
@@ -8,11 +9,16 @@
 #include "platform/Clock.h"
 #include "platform/TtyDevice.h"
 #include "port/SerialDevices.h"
+#include "port/StoredPort.h"
 #include "ui/Resource.h"
 
+#include <QComboBox>
 #include <QInputDialog>
 #include <QMenu>
 #include <QtTest>
+
+using namespace std::chrono;
+using namespace std::chrono_literals;
 
 namespace
 {
@@ -20,14 +26,6 @@ namespace
 QString StoreFile()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + "/KOLV/RT318.conf";
-}
-
-// As another run of the program would write it.
-void WriteStore(const QByteArray& text)
-{
-    QFile file(StoreFile());
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
-            file.write(text) == text.size());
 }
 
 // The Port menu's items, as it opens.
@@ -61,19 +59,62 @@ class TestStoredPort : public QObject
     CTempConfigHome m_home;
 
 private slots:
+    void cleanup() { SetSleepHook({}); }
+
     // A name with a '/' is a path; COMn is the user's link, even one that
     // points nowhere, else /dev/ttyS(n-1); anything else is no port.
     void portNames()
     {
-        const QString link = m_home.Path() + "/KOLV/ports/com7";
-        QVERIFY(QDir().mkpath(m_home.Path() + "/KOLV/ports"));
-        QVERIFY(QFile::link("/nonexistent/tty", link));
+        const QString link = m_home.Path() + "/KOLV/ports/com1";
+        LinkCom1("/nonexistent/tty");
         QStringList paths;
-        for (const char* pszName : {"COM7", "com7:", "cOm7", "COM99", "/dev/x", "COM7::", "COM7\n",
-                                    "COM7 ", " COM7", "COM0", "LPT1"})
+        for (const char* pszName : {"COM1", "com1:", "cOm1", "COM99", "/dev/x", "COM1::", "COM1\n",
+                                    "COM1 ", " COM1", "COM0", "LPT1"})
             paths << ResolvePortPath(pszName);
         QCOMPARE(paths,
                  QStringList({link, link, link, "/dev/ttyS98", "/dev/x", "", "", "", "", "", ""}));
+    }
+
+    // The real dialog against the simulated adapter over a pseudo-terminal, on
+    // the real clock: what reaches the drive, with its pacing (within a
+    // tolerance), and what the dialog makes of the answers. An RT3180 on
+    // CR LF: the dialog starts in percent and must switch.
+    void connectIdentifiesTheDriveAndRecallsItsSettings()
+    {
+        const CMessageBoxRecorder boxes;
+        CAdapterSim sim({.eFamily = EDriveFamily::RT3180, .bCrLf = true});
+        QVERIFY2(sim.Start(), sim.ErrorText().c_str());
+        QVERIFY(SaveStoredPort(QString::fromStdString(sim.SlavePath())));
+        CRT3180Dlg dlg;
+        dlg.Create();
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        // Away from what the drive holds, so the recall must move them.
+        List(dlg, IDC_RESOLUTION)->setCurrentIndex(0);
+        List(dlg, IDC_IDLE)->setCurrentIndex(5);
+
+        const auto tpClick = steady_clock::now();
+        ClickDlgItem(dlg, IDC_CONNECT);
+        // Once the drive has taken both: each command is written after its
+        // pauses (50 ms before "?:", 50 + 50 more before "S:"); the drive
+        // reads it then, or later on a busy machine, never earlier.
+        QVERIFY(sim.WaitForEntries(CSimLogEntry::EKind::Command, 2, 5000ms));
+        const auto commands = SimCommands(sim);
+        QVERIFY(commands.size() == 2 && commands[0].strText == "?:" && commands[1].strText == "S:");
+        for (auto [nCommand, after] : {std::pair{0, 50ms}, {1, 150ms}}) {
+            const auto read = duration_cast<milliseconds>(commands[nCommand].tpTime - tpClick);
+            QVERIFY2(read >= after && read < after + 1000ms,
+                     qPrintable(QString::number(read.count())));
+        }
+        QTRY_COMPARE(DlgItemText(dlg, IDC_STATUS), "RT3180 SPI Interface commands accepted!");
+        QTRY_COMPARE(List(dlg, IDC_IDLE)->currentText(), QStringLiteral("20"));
+        QCOMPARE(List(dlg, IDC_RESOLUTION)->currentText() + ' ' +
+                     List(dlg, IDC_CURRENT)->currentText() + ' ' +
+                     DlgItemText(dlg, IDC_CURRENT_UNIT),
+                 "2000 3.2 A");
+        QCOMPARE(DlgItemText(dlg, IDC_REPLY), "RT3180 stepper drive, SPI link ready");
+        QVERIFY(!dlg.GetDlgItem(IDC_APPLY)->isEnabled());
+        QVERIFY(boxes.Calls().isEmpty());
     }
 
     // The store file after each step. Connect uses the port stored, and
@@ -84,9 +125,7 @@ private slots:
     void storeStepByStep()
     {
         QVERIFY(QDir(m_home.Path() + "/KOLV").removeRecursively());
-        const auto noPauses = qScopeGuard([previous = SetSleepHook([](unsigned) {})]() mutable {
-            SetSleepHook(std::move(previous));
-        });
+        SetSleepHook([](unsigned) {});
         QTemporaryDir dev;
         const auto restore =
             qScopeGuard([previous = SetDeviceFolder(dev.path())] { SetDeviceFolder(previous); });
@@ -123,7 +162,7 @@ private slots:
         };
         const auto restart = [&dlg](QByteArray text) {
             return [&dlg, text] {
-                text.isEmpty() ? void() : WriteStore(text);
+                QVERIFY(text.isEmpty() || WriteFile(StoreFile(), text));
                 dlg = std::make_unique<CRT3180Dlg>();
                 dlg->Create();
             };
@@ -146,8 +185,8 @@ private slots:
             {"disconnect", connect, "COM1", "COM1 | "},
             {"choose", choose("COM3"), "COM3", "COM3 | off:COM3"},
             {"choose the checked one", choose("COM3"), "COM3", "| off:COM3"},
-            {"stored meanwhile, connect failing", [&] { WriteStore(byHand), connect(); }, byHand,
-             "| off:COM12"},
+            {"stored meanwhile, connect failing",
+             [&] { WriteFile(StoreFile(), byHand), connect(); }, byHand, "| off:COM12"},
             {"device", choose(adapter.Path() + ")"), byId.toUtf8(), adapterText + " | off:" + byId},
             {"unplugged, restart", [&] { QFile::remove(byId), restart({})(); }, byId.toUtf8(),
              byId + " (absent) | start:" + byId},
@@ -165,8 +204,7 @@ private slots:
         };
         for (const auto& step : steps) {
             step.act();
-            QFile store(StoreFile());
-            const QByteArray text = store.open(QIODevice::ReadOnly) ? store.readAll() : "<none>";
+            const QByteArray text = ReadFile(StoreFile());
             QVERIFY2(text == step.port || text == "[General]\nPort=" + step.port + "\n",
                      qPrintable(step.pszStep + (": " + text)));
             QVERIFY2(Shown(*dlg) == step.shown, qPrintable(step.pszStep + (": " + Shown(*dlg))));

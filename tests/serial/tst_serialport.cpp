@@ -5,8 +5,7 @@
 #include "TestSupport.h"
 #include "platform/TtyDevice.h"
 
-#include <QElapsedTimer>
-#include <QTest>
+#include <QtTest>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -31,12 +30,11 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString name = QDir(dir.path()).filePath(QTest::currentDataTag());
-        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")), 0600) == 0);
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")), 0600) == 0 &&
+                WriteFile(dir.filePath("file"), {}));
         CMessageBoxRecorder boxes;
         QVERIFY(!CSerialPort().Open(name)); // a FIFO without a reader: a blocking open hangs
-        QCOMPARE(file.size(), 0);
+        QCOMPARE(QFileInfo(dir.filePath("file")).size(), 0);
         QCOMPARE(boxes.Texts(), QStringList{"Unable to open " + name});
         QCOMPARE(boxes.Calls()[0].nType, unsigned(MB_OK | MB_ICONSTOP));
         QVERIFY2(boxes.Calls()[0].strDetail.contains(reason),
@@ -178,8 +176,8 @@ private slots:
     void permissionAdviceFitsTheDevice()
     {
         QList<bool> joinGroup;
-        for (auto [nMode, pszGroup] : {std::pair{0660u, "dialout"}, {0600u, "dialout"},
-                                       {0640u, "dialout"}, {0660u, "root"}})
+        for (auto [nMode, pszGroup] :
+             {std::pair{0660u, "dialout"}, {0600u, "dialout"}, {0640u, "dialout"}, {0660u, "root"}})
             joinGroup << PermissionAdvice({nMode, "root", pszGroup, {}})
                              .contains(QString("usermod -aG %1 $USER").arg(pszGroup));
         QCOMPARE(joinGroup, QList<bool>({true, false, false, false}));

@@ -17,14 +17,6 @@
 namespace
 {
 
-const QByteArray kDefaults = QByteArray::fromHex("020000000700000002000000");
-
-QByteArray ReadFile(const QString& strPath)
-{
-    QFile file(strPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
 // The idle, current and resolution lists as shown.
 QString Lists(const CRT3180Dlg& dlg)
 {
@@ -91,11 +83,7 @@ private slots:
         const QByteArray target = strTag.contains("link") ? name + ".target" : name;
         QVERIFY(QDir(f.dir.path()).mkdir("shared"));
         QCOMPARE(chmod(QFile::encodeName(f.dir.filePath("shared")), 01777), 0);
-        QFile file(target);
-        QVERIFY(strTag.contains("FIFO")
-                    ? mkfifo(target, 0600) == 0
-                    : file.open(QIODevice::WriteOnly) && file.write("old") == 3);
-        file.close();
+        QVERIFY(strTag.contains("FIFO") ? mkfifo(target, 0600) == 0 : WriteFile(target, "old"));
         QVERIFY(target == name ||
                 (strTag.contains("hard") ? link(target, name) : symlink(target, name)) == 0);
         if (strTag.startsWith("someone") && lchown(name, 65534, 65534) != 0)
@@ -160,10 +148,10 @@ private slots:
             QVERIFY(symlink("/dev/zero", path) == 0);
         else if (strTag == "<fifo>")
             QVERIFY(mkfifo(path, 0600) == 0 && file.open(QIODevice::ReadWrite) &&
-                    file.write(kDefaults) == 12 && file.flush());
+                    file.write(QByteArray::fromHex("020000000700000002000000")) == 12 &&
+                    file.flush());
         else if (!content.isNull())
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
+            QVERIFY(WriteFile(f.answer, content));
         f.dlg.SetDriveFamily(strTag.startsWith("A"));
         for (const int nID : {IDC_IDLE, IDC_CURRENT, IDC_RESOLUTION})
             List(f.dlg, nID)->setCurrentIndex(0);

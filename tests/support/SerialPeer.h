@@ -31,8 +31,6 @@ public:
         Hangup();
         close(m_nOwnSlave);
     }
-    CPtyPeer(const CPtyPeer&) = delete;
-    CPtyPeer& operator=(const CPtyPeer&) = delete;
 
     // The device path the program opens.
     QString Path() const { return m_strPath; }

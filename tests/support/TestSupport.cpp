@@ -2,35 +2,8 @@
 
 #include "PortLink.h"
 
+#include <QDir>
 #include <QTest>
-
-CTempConfigHome::CTempConfigHome()
-    : m_oldValue(qgetenv("XDG_CONFIG_HOME")),
-      m_bHadValue(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
-{
-    qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
-}
-
-CTempConfigHome::~CTempConfigHome()
-{
-    if (m_bHadValue)
-        qputenv("XDG_CONFIG_HOME", m_oldValue);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
-}
-
-CMessageBoxRecorder::CMessageBoxRecorder()
-{
-    m_previous = SetMessageBoxHook([this](const CMessageBoxCall& call) {
-        m_calls.append(call);
-        return IDOK;
-    });
-}
-
-CMessageBoxRecorder::~CMessageBoxRecorder()
-{
-    SetMessageBoxHook(std::move(m_previous));
-}
 
 QStringList CMessageBoxRecorder::Texts() const
 {
@@ -54,6 +27,19 @@ std::vector<CSimLogEntry> SimCommands(const CAdapterSim& sim)
         if (entry.eKind == CSimLogEntry::EKind::Command)
             commands.push_back(entry);
     return commands;
+}
+
+QByteArray ReadFile(const QString& strPath)
+{
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+bool WriteFile(const QString& strPath, const QByteArray& content)
+{
+    QFile file(strPath);
+    return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(content) == content.size();
 }
 
 QByteArray ReadLine(QProcess& process)
