@@ -31,6 +31,9 @@ public:
         Hangup();
         close(m_nOwnSlave);
     }
+    // It owns its descriptors: a copy would close them twice.
+    CPtyPeer(const CPtyPeer&) = delete;
+    CPtyPeer& operator=(const CPtyPeer&) = delete;
 
     // The device path the program opens.
     QString Path() const { return m_strPath; }
