@@ -186,7 +186,7 @@ private slots:
             {"choose", choose("COM3"), "COM3", "COM3 | off:COM3"},
             {"choose the checked one", choose("COM3"), "COM3", "| off:COM3"},
             {"stored meanwhile, connect failing",
-             [&] { WriteFile(StoreFile(), byHand), connect(); }, byHand, "| off:COM12"},
+             [&] { QVERIFY(WriteFile(StoreFile(), byHand)); connect(); }, byHand, "| off:COM12"},
             {"device", choose(adapter.Path() + ")"), byId.toUtf8(), adapterText + " | off:" + byId},
             {"unplugged, restart", [&] { QFile::remove(byId), restart({})(); }, byId.toUtf8(),
              byId + " (absent) | start:" + byId},
