@@ -1,13 +1,34 @@
-# Fails when a file includes a header of a layer above its own:
-#   cmake -DLAYER=<name> -DFORBIDDEN=<regex> -DFILES=<list> -DSTAMP=<file> -P CheckLayers.cmake
-# The core may include neither widgets nor the window's folders; the
-# controls may not include the window's own code.
+# Fails when a file includes against its layer (see Layers.cmake):
+#   cmake -DLAYER=<name> -DALLOWED=<folders> -DSTANDARD=<headers> -DFILES=<list> -DSTAMP=<file>
+#         -P CheckLayers.cmake
+# A quoted include must start with an allowed folder; with STANDARD given, an
+# angle-bracket include must be one of those headers.
+string(REPLACE " " ";" allowed "${ALLOWED}")
 set(failures "")
 foreach(file IN LISTS FILES)
   file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS lines)
-    if(line MATCHES "${FORBIDDEN}")
-      string(APPEND failures "\n  ${file}: ${line}")
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]*)\"")
+      set(header "${CMAKE_MATCH_1}")
+      set(ok FALSE)
+      if(header STREQUAL "Version.h")
+        set(ok TRUE)
+      endif()
+      foreach(folder IN LISTS allowed)
+        string(LENGTH "${folder}/" length)
+        string(SUBSTRING "${header}" 0 ${length} start)
+        if(start STREQUAL "${folder}/")
+          set(ok TRUE)
+        endif()
+      endforeach()
+      if(NOT ok)
+        string(APPEND failures "\n  ${file}: ${line}")
+      endif()
+    elseif(STANDARD AND line MATCHES "#[ \t]*include[ \t]*<([^>]*)>")
+      list(FIND STANDARD "${CMAKE_MATCH_1}" index)
+      if(index LESS 0)
+        string(APPEND failures "\n  ${file}: ${line} (not a standard header)")
+      endif()
     endif()
   endforeach()
 endforeach()

@@ -4,7 +4,10 @@
 // program's pictures. Fixed numbers: other code and tests refer to them.
 
 enum : int {
+    IDOK = 1,
     IDCANCEL = 2,
+    // The system menu's entry that opens the About box.
+    IDM_ABOUTBOX = 16,
 
     IDD_ABOUTBOX = 100,
     IDS_ABOUTBOX = 101,
@@ -43,3 +46,7 @@ enum : int {
     ID_FILE_SAVE = 57603,
     ID_HELP = 57670,
 };
+
+// The dialog's window timer that times the drive's replies.
+inline constexpr unsigned kReplyTimerId = 1;
+
