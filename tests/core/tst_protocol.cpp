@@ -53,7 +53,10 @@ struct CLink {
                     serial.PostReceived(str);
                 queue.Pump();
             }
-            log.push_back("waited " + std::to_string(nWait));
+            // Chunks not yet handled keep their places at the reader's gate.
+            const int nHeld = serial.m_pGate->InFlight();
+            log.push_back("waited " + std::to_string(nWait) +
+                          (nHeld ? " holding " + std::to_string(nHeld) : ""));
         };
         if (bConnect)
             Connect();
@@ -167,26 +170,27 @@ TEST_CASE("bytes, time-out and hang-up in a wait are held and handed over after"
     } const rows[] = {
         {"reply",
          {"PKN61/72\r"},
-         "rx on, rx off, kill, family PKN61/72 'PKN61/72', accepted PKN61/72"},
-        {"time-out", {"time-out"}, "kill, lost timed out"},
+         "waited 2 holding 1, rx on, rx off, kill, family PKN61/72 'PKN61/72', accepted PKN61/72"},
+        {"time-out", {"time-out"}, "waited 2, kill, lost timed out"},
         {"reply, then time-out",
          {"PKN61/72\r", "time-out"},
-         "rx on, rx off, kill, family PKN61/72 'PKN61/72', accepted PKN61/72"},
+         "waited 2 holding 1, rx on, rx off, kill, family PKN61/72 'PKN61/72', accepted PKN61/72"},
         {"unknown line, then time-out",
          {"hello\r", "time-out"},
-         "rx on, rx off, kill, lost timed out"},
+         "waited 2 holding 1, rx on, rx off, kill, lost timed out"},
         {"reply, hang-up, time-out",
          {"rt3180\r", "hang-up", "time-out"},
-         "rx on, rx off, kill, family RT3180 'rt3180', accepted RT3180, kill, lost hung up"},
+         "waited 2 holding 1, rx on, rx off, kill, family RT3180 'rt3180', accepted RT3180, kill, "
+         "lost hung up"},
     };
     for (const auto& row : rows) {
         CAPTURE(row.pszName);
         CLink l;
         l.inWait[2] = row.inWait;
         l.link.Test();
-        CHECK(l.Take() == "tx on, waited 1, write D: @100, timer 3500, tx off, sent D: 1/1, "
-                          "waited 2, " +
+        CHECK(l.Take() == "tx on, waited 1, write D: @100, timer 3500, tx off, sent D: 1/1, " +
                               std::string(row.pszAfter));
+        CHECK(l.serial.m_pGate->InFlight() == 0);
         CHECK(l.serial.m_nCloses == int(std::string_view(row.pszAfter).ends_with("hung up")));
         CHECK(l.link.IsConnected());
     }
