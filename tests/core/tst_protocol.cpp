@@ -196,7 +196,8 @@ TEST_CASE("bytes, time-out and hang-up in a wait are held and handed over after"
     }
 }
 
-TEST_CASE("a hang-up or the program's stop ends a sequence before its next command")
+TEST_CASE("a hang-up or the program's stop ends a sequence before its next command; a held "
+          "time-out is replaced")
 {
     CLink l;
     l.inWait[2] = {"hang-up"};
@@ -209,6 +210,12 @@ TEST_CASE("a hang-up or the program's stop ends a sequence before its next comma
     stopped.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
     CHECK(stopped.Take("write") == "write ?: @100");
     CHECK(stopped.clock.m_pauses == CLog{"wait 0-100", "wait 100-1100", "stop 1100"});
+
+    // A time-out held in a wait is replaced by the next command's arming.
+    CLink rearmed;
+    rearmed.inWait[2] = {"time-out"};
+    rearmed.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    CHECK((rearmed.Take("lost").empty() && rearmed.link.IsReplyTimerPending()));
 }
 
 // Bytes already posted count before a time-out is judged; a time-out leaves
@@ -236,9 +243,13 @@ TEST_CASE("time-out, hang-up and the port")
     l.link.Test();
     CHECK(l.Take("write") == "write P: @2301");
 
+    // As a window system may hand the hang-up over ahead of the bytes.
+    l.serial.PostReceived("rt3180\r");
     l.serial.PostHangup();
-    l.queue.Pump();
-    CHECK(l.Take() == "kill, lost hung up");
+    l.link.OnHangup();
+    CHECK(l.Take() ==
+          "rx on, rx off, kill, family RT3180 'rt3180', accepted RT3180, kill, lost hung up");
+    CHECK(l.queue.Pending() == 0);
     CHECK((l.link.IsConnected() && l.serial.m_nCloses == 2));
 
     l.serial.m_openResult = {false, "busy", {}};
