@@ -99,7 +99,8 @@ public:
     bool WasOpened() const override { return m_bWasOpened; }
 
     // What the reader would post, to the queue Open was given, each chunk
-    // holding its place at the gate as the reader's do.
+    // holding its place at the gate as the reader's do (so more than
+    // kMaxChunksPosted not yet handled would block, as the reader does).
     void PostReceived(const std::string& bytes)
     {
         m_pGate->Enter(m_bStop);
