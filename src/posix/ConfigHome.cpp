@@ -1,11 +1,11 @@
-#include "platform/ConfigHome.h"
+#include "posix/ConfigHome.h"
 
 #include <QDir>
 
-QString UserConfigHome()
+std::string UserConfigHome()
 {
     const QString strHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!strHome.isEmpty() && QDir::isAbsolutePath(strHome))
-        return QDir::cleanPath(strHome);
-    return QDir::homePath() + QStringLiteral("/.config");
+        return QDir::cleanPath(strHome).toStdString();
+    return (QDir::homePath() + QStringLiteral("/.config")).toStdString();
 }
