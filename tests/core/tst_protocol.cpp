@@ -316,7 +316,7 @@ TEST_CASE("reply lines")
          "PKN61/72"},
         {"acknowledgement", false, "R:4 ACCEPTED\r", "kill, accepted RT3180"},
         {"bytes outside ASCII", false, "RT3180 \xB0\0x\r"s,
-         "kill, family RT3180 'RT3180 \xB0\0x', accepted RT3180"s},
+         "kill, family RT3180 'RT3180 \xC2\xB0\0x', accepted RT3180"s},
         {"unknown line", true, "hello drive\r", ""},
         {"empty line", true, "\r", ""},
         {"no carriage return yet", true, "resolution: 5000", ""},

@@ -110,5 +110,16 @@ std::string TrimReply(std::string_view str)
     if (nBegin == std::string_view::npos)
         return {};
     const std::size_t nEnd = str.find_last_not_of(kTrimmed);
-    return std::string(str.substr(nBegin, nEnd - nBegin + 1));
+    // Each received byte is one character (Latin-1); shown texts are UTF-8.
+    std::string strText;
+    for (const char ch : str.substr(nBegin, nEnd - nBegin + 1)) {
+        const auto nByte = static_cast<unsigned char>(ch);
+        if (nByte < 0x80) {
+            strText += ch;
+        } else {
+            strText += static_cast<char>(0xC0 | (nByte >> 6));
+            strText += static_cast<char>(0x80 | (nByte & 0x3F));
+        }
+    }
+    return strText;
 }

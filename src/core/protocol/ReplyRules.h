@@ -35,5 +35,6 @@ struct CReplyResult {
 CReplyResult InterpretReply(std::string_view strLine, bool bRecallPending);
 
 // The line as the reply line shows it: tabs, blanks, line feeds and
-// carriage returns trimmed from both ends.
+// carriage returns trimmed from both ends, each byte a Latin-1 character,
+// in UTF-8.
 std::string TrimReply(std::string_view str);
