@@ -552,7 +552,7 @@ TEST_CASE("the Port menu and the stored port, step by step")
     };
     const auto other = [&f](std::optional<std::string> answer) {
         return [&f, answer] {
-            f.window.m_textAnswers.push_back(answer);
+            f.window.m_textAnswers = {answer};
             f.dlg.OnPortOther();
             f.dlg.FillDeviceItems();
         };
