@@ -89,6 +89,15 @@ struct CFixture {
         return window.Selected(IDC_IDLE) + " " + window.Selected(IDC_CURRENT) + " " +
                window.Selected(IDC_RESOLUTION);
     }
+    // The boxes shown, as "text|stop|detail" ("text||detail" without the icon).
+    CLog Boxes() const
+    {
+        CLog boxes;
+        for (const CMessageBoxCall& box : window.m_boxes)
+            boxes.push_back(box.strText + (box.eIcon == EIcon::Stop ? "|stop|" : "||") +
+                            box.strDetail);
+        return boxes;
+    }
     // The log's lines since the last call, those starting with one of prefixes.
     CLog Take(std::initializer_list<const char*> prefixes)
     {
@@ -118,14 +127,6 @@ void CheckSettingsShown(const CFixture& f, bool bShown)
     CHECK(f.Shown(IDC_BANNER) == !bShown);
     for (int nID : {IDC_APPLY, IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TEST, IDC_STATUS})
         CHECK(f.Shown(nID));
-}
-
-std::string Bytes(std::initializer_list<int> values)
-{
-    std::string bytes;
-    for (int n : values)
-        bytes += EncodeSettings({n, 0, 0}).substr(0, 4);
-    return bytes;
 }
 
 } // namespace
@@ -203,7 +204,7 @@ TEST_CASE("setting lists, drive families and who enables Apply")
 // connected texts before its first wait and asks what Recall asks. The
 // replies name the family and select the drive's settings, painted at once,
 // and leave Apply as it was.
-TEST_CASE("Connect shows the connected dialog and the drive's recalled settings")
+TEST_CASE("Connect, the drive's recalled settings, and Disconnect")
 {
     CFixture f("COM3");
     f.window.SetCurSel(IDC_RESOLUTION, 0);
@@ -234,63 +235,9 @@ TEST_CASE("Connect shows the connected dialog and the drive's recalled settings"
     CHECK(f.window.m_timers.empty());
     CHECK(!f.Enabled(IDC_APPLY));
     CHECK(f.store.m_stored == "COM4");
-}
 
-// A port that does not open is named in a box with the stop icon and its
-// detail; each failed configuration step has a box of its own, and a port
-// that opened all the same is connected.
-TEST_CASE("Connect reports the port's failures in boxes")
-{
-    const struct {
-        COpenResult result;
-        std::vector<CMessageBoxCall> boxes;
-        bool bConnected;
-    } rows[] = {
-        {{false, "Device: /dev/ttyS1\nIt does not exist.", {}},
-         {{"Unable to open COM2:", EIcon::Stop, "Device: /dev/ttyS1\nIt does not exist."}},
-         false},
-        {{true, "", {EOpenStep::GetCommTimeouts, EOpenStep::SetCommState}},
-         {{"Fail GetCommTimeouts!", EIcon::None, ""}, {"Fail SetCommState!", EIcon::None, ""}},
-         true},
-    };
-    for (const auto& row : rows) {
-        CAPTURE(row.bConnected);
-        CFixture f(""); // a store without a usable value: "COM2:"
-        f.serial.m_openResult = row.result;
-        f.window.SetDlgItemText(IDC_REPLY, "old reply");
-        f.window.EnableDlgItem(IDC_APPLY, true);
-        f.log.clear();
-        f.dlg.OnConnect();
-        REQUIRE(f.window.m_boxes.size() == row.boxes.size());
-        for (std::size_t i = 0; i < row.boxes.size(); ++i) {
-            CHECK(f.window.m_boxes[i].strText == row.boxes[i].strText);
-            CHECK(f.window.m_boxes[i].eIcon == row.boxes[i].eIcon);
-            CHECK(f.window.m_boxes[i].strDetail == row.boxes[i].strDetail);
-            CHECK(f.log.at(i) == "box " + row.boxes[i].strText);
-        }
-        const std::string strStatus =
-            (row.bConnected ? kStatusConnected : kStatusNotConnected) + std::string("COM2:");
-        CHECK(f.log.at(row.boxes.size()) == "paint status " + strStatus + " @0");
-        CHECK(f.Text(IDC_STATUS) == strStatus);
-        CHECK(f.Text(IDC_REPLY) == (row.bConnected ? "old reply" : ""));
-        CHECK(f.Text(IDC_CONNECT) == (row.bConnected ? "Disconnect" : "Connect"));
-        CHECK(f.Enabled(IDC_APPLY) == row.bConnected);
-        CHECK(f.Enabled(IDC_TEST) == row.bConnected);
-        CheckSettingsShown(f, row.bConnected);
-        CHECK(f.store.m_stored == (row.bConnected ? "COM2:" : ""));
-        CHECK(f.window.Events("write").size() == (row.bConnected ? 2 : 0));
-        if (!row.bConnected)
-            CHECK(f.log.at(2) == "paint reply  @0");
-    }
-}
-
-// Disconnect sends nothing, cancels the pending reply timer and leaves the
-// disconnected dialog with empty lines.
-TEST_CASE("Disconnect")
-{
-    CFixture f;
-    f.dlg.OnConnect();
-    f.Reply("PKN61 ready\r");
+    // Disconnect sends nothing, cancels the pending reply timer and leaves
+    // the disconnected dialog with empty lines.
     f.dlg.OnSelChangeSetting();
     f.dlg.OnRecall();
     f.log.clear();
@@ -306,6 +253,50 @@ TEST_CASE("Disconnect")
     f.dlg.OnApply();
     f.dlg.OnRecall();
     CHECK(f.Take({"write", "paint"}).empty());
+}
+
+// A port that does not open is named in a box with the stop icon and its
+// detail; each failed configuration step has a box of its own, and a port
+// that opened all the same is connected.
+TEST_CASE("Connect reports the port's failures in boxes")
+{
+    const struct {
+        COpenResult result;
+        CLog boxes;
+        bool bConnected;
+    } rows[] = {
+        {{false, "Device: /dev/ttyS1", {}},
+         {"Unable to open COM2:|stop|Device: /dev/ttyS1"},
+         false},
+        {{true, "", {EOpenStep::GetCommTimeouts, EOpenStep::SetCommState}},
+         {"Fail GetCommTimeouts!||", "Fail SetCommState!||"},
+         true},
+    };
+    for (const auto& row : rows) {
+        CAPTURE(row.bConnected);
+        CFixture f(""); // a store without a usable value: "COM2:"
+        f.serial.m_openResult = row.result;
+        f.window.SetDlgItemText(IDC_REPLY, "old reply");
+        f.window.EnableDlgItem(IDC_APPLY, true);
+        f.log.clear();
+        f.dlg.OnConnect();
+        CHECK(f.Boxes() == row.boxes);
+        for (std::size_t i = 0; i < row.boxes.size(); ++i)
+            CHECK(f.log.at(i).starts_with("box "));
+        const std::string strStatus =
+            (row.bConnected ? kStatusConnected : kStatusNotConnected) + std::string("COM2:");
+        CHECK(f.log.at(row.boxes.size()) == "paint status " + strStatus + " @0");
+        CHECK(f.Text(IDC_STATUS) == strStatus);
+        CHECK(f.Text(IDC_REPLY) == (row.bConnected ? "old reply" : ""));
+        CHECK(f.Text(IDC_CONNECT) == (row.bConnected ? "Disconnect" : "Connect"));
+        CHECK(f.Enabled(IDC_APPLY) == row.bConnected);
+        CHECK(f.Enabled(IDC_TEST) == row.bConnected);
+        CheckSettingsShown(f, row.bConnected);
+        CHECK(f.store.m_stored == (row.bConnected ? "COM2:" : ""));
+        CHECK(f.window.Events("write").size() == (row.bConnected ? 2 : 0));
+        if (!row.bConnected)
+            CHECK(f.log.at(2) == "paint reply  @0");
+    }
 }
 
 // Apply disables and paints itself, paints "Sending ..." before its first
@@ -395,9 +386,7 @@ TEST_CASE("a silent or vanished drive is reported lost")
         const std::string strAt = eLoss == ELinkLoss::TimedOut ? " @3650" : " @150";
         CHECK(f.Take({"paint", "box"}) ==
               CLog{"paint status " + std::string(kLost) + strAt, "box " + std::string(kLost)});
-        REQUIRE(f.window.m_boxes.size() == 1);
-        CHECK(f.window.m_boxes[0].eIcon == EIcon::Stop);
-        CHECK(f.window.m_boxes[0].strDetail.empty());
+        CHECK(f.Boxes() == CLog{std::string(kLost) + "|stop|"});
         CheckSettingsShown(f, false);
         CHECK(f.Text(IDC_CONNECT) == "Disconnect");
         CHECK(f.Enabled(IDC_TEST));
@@ -419,16 +408,16 @@ TEST_CASE("File Open")
         const char* pszShown;               // idle, current, resolution
         const char* pszReason;              // of the box; nullptr: none
     } rows[] = {
-        {"A", Bytes({5, 3, 1}), "50 1.6 1000", nullptr},
-        {"- percent", Bytes({5, 3, 1}), "50 40 1000", nullptr},
-        {"16 bytes", Bytes({7, 9, 3, 1}), "70 100 5000", nullptr},
+        {"A", EncodeSettings({5, 3, 1}), "50 1.6 1000", nullptr},
+        {"- percent", EncodeSettings({5, 3, 1}), "50 40 1000", nullptr},
+        {"16 bytes", EncodeSettings({7, 9, 3}) + "more", "70 100 5000", nullptr},
         {"missing", std::nullopt, "0 10 400", nullptr},
         {"- missing", std::nullopt, "0 10 400", nullptr},
-        {"11 bytes", Bytes({5, 3, 1}).substr(0, 11), "0 10 400",
+        {"11 bytes", EncodeSettings({5, 3, 1}).substr(0, 11), "0 10 400",
          "The file is shorter than 12 bytes."},
-        {"idle 8", Bytes({8, 3, 1}), "0 10 400", "A position is outside its list."},
+        {"idle 8", EncodeSettings({8, 3, 1}), "0 10 400", "A position is outside its list."},
         {"<fifo>", "", "0 10 400", "not a regular file"},
-        {"cancelled", Bytes({5, 3, 1}), "0 10 400", nullptr},
+        {"cancelled", EncodeSettings({5, 3, 1}), "0 10 400", nullptr},
     };
     for (const auto& row : rows) {
         const std::string strTag = row.pszTag;
@@ -461,12 +450,9 @@ TEST_CASE("File Open")
                         "window" + strAt};
         }
         CHECK(f.Take({"select", "window"}) == selected);
-        REQUIRE(f.window.m_boxes.size() == (row.pszReason ? 1 : 0));
-        if (row.pszReason) {
-            CHECK(f.window.m_boxes[0].strText == "This is not a valid settings file.");
-            CHECK(f.window.m_boxes[0].eIcon == EIcon::Stop);
-            CHECK(f.window.m_boxes[0].strDetail == strPath + ": " + row.pszReason);
-        }
+        CHECK(f.Boxes() == (row.pszReason ? CLog{"This is not a valid settings file.|stop|" +
+                                                 strPath + ": " + row.pszReason}
+                                          : CLog{}));
         CHECK(f.Enabled(IDC_APPLY) ==
               (!strTag.starts_with("-") && !row.pszReason && strTag != "cancelled"));
     }
@@ -491,13 +477,11 @@ TEST_CASE("File Save")
         f.window.SetCurSel(IDC_RESOLUTION, 1);
         f.log.clear();
         f.dlg.OnFileSave();
-        CHECK(f.files.m_files[strPath] == (strTag == "saved" ? Bytes({5, 3, 1}) : "old"));
-        REQUIRE(f.window.m_boxes.size() == (strTag == "cannot be written" ? 1 : 0));
-        if (!f.window.m_boxes.empty()) {
-            CHECK(f.window.m_boxes[0].strText == "The settings could not be saved.");
-            CHECK(f.window.m_boxes[0].eIcon == EIcon::Stop);
-            CHECK(f.window.m_boxes[0].strDetail == strPath + ": cannot be written");
-        }
+        CHECK(f.files.m_files[strPath] == (strTag == "saved" ? EncodeSettings({5, 3, 1}) : "old"));
+        CHECK(f.Boxes() == (strTag == "cannot be written"
+                                ? CLog{"The settings could not be saved.|stop|" + strPath +
+                                       ": cannot be written"}
+                                : CLog{}));
         CHECK(f.Take({"paint", "select", "window"}).empty());
         CHECK(!f.Enabled(IDC_APPLY));
     }

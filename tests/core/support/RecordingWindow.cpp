@@ -21,30 +21,14 @@ void AddMenuChecks(std::span<const CMenuItem> items, std::map<int, bool>& checks
 // Readable names for the events of the controls a test looks at most.
 std::string Name(int nID)
 {
-    switch (nID) {
-    case IDC_STATUS:
-        return "status";
-    case IDC_REPLY:
-        return "reply";
-    case IDC_CONNECT:
-        return "connect";
-    case IDC_APPLY:
-        return "apply";
-    case IDC_TEST:
-        return "test";
-    case IDC_TX_LED:
-        return "TX";
-    case IDC_RX_LED:
-        return "RX";
-    case IDC_RESOLUTION:
-        return "resolution";
-    case IDC_CURRENT:
-        return "current";
-    case IDC_IDLE:
-        return "idle";
-    default:
-        return std::to_string(nID);
-    }
+    static const std::map<int, const char*> kNames{
+        {IDC_STATUS, "status"},   {IDC_REPLY, "reply"},
+        {IDC_CONNECT, "connect"}, {IDC_APPLY, "apply"},
+        {IDC_TEST, "test"},       {IDC_TX_LED, "TX"},
+        {IDC_RX_LED, "RX"},       {IDC_IDLE, "idle"},
+        {IDC_CURRENT, "current"}, {IDC_RESOLUTION, "resolution"}};
+    const auto it = kNames.find(nID);
+    return it == kNames.end() ? std::to_string(nID) : it->second;
 }
 
 } // namespace
