@@ -43,15 +43,20 @@ CRecordingWindow::CRecordingWindow(IClock& clock, std::vector<std::string>& even
     AddMenuChecks(kMainMenu, m_menuChecks);
 }
 
-CRecordedControl* CRecordingWindow::Find(int nID)
+CRecordedControl& CRecordingWindow::Control(int nID)
 {
     const auto it = m_controls.find(nID);
-    return it == m_controls.end() ? nullptr : &it->second;
+    if (it != m_controls.end())
+        return it->second;
+    m_scratch = {};
+    return m_scratch;
 }
 
-const CRecordedControl* CRecordingWindow::Find(int nID) const
+const CRecordedControl& CRecordingWindow::Control(int nID) const
 {
-    return const_cast<CRecordingWindow*>(this)->Find(nID);
+    static const CRecordedControl kNone{{}, false, false, {}, -1};
+    const auto it = m_controls.find(nID);
+    return it == m_controls.end() ? kNone : it->second;
 }
 
 std::string CRecordingWindow::At() const
@@ -60,103 +65,51 @@ std::string CRecordingWindow::At() const
     return " @" + std::to_string(duration_cast<milliseconds>(m_clock.Now() - m_start).count());
 }
 
-void CRecordingWindow::SetDlgItemText(int nID, const std::string& strText)
-{
-    if (CRecordedControl* pControl = Find(nID))
-        pControl->strText = strText;
-}
-
-std::string CRecordingWindow::GetDlgItemText(int nID) const
-{
-    const CRecordedControl* pControl = Find(nID);
-    return pControl ? pControl->strText : std::string();
-}
-
 void CRecordingWindow::UpdateDlgItem(int nID)
 {
-    if (const CRecordedControl* pControl = Find(nID))
-        m_events.push_back("paint " + Name(nID) + " " + pControl->strText + At());
-}
-
-void CRecordingWindow::UpdateWindow()
-{
-    m_events.push_back("window" + At());
-}
-
-void CRecordingWindow::EnableDlgItem(int nID, bool bEnable)
-{
-    if (CRecordedControl* pControl = Find(nID))
-        pControl->bEnabled = bEnable;
-}
-
-bool CRecordingWindow::IsDlgItemEnabled(int nID) const
-{
-    const CRecordedControl* pControl = Find(nID);
-    return pControl && pControl->bEnabled;
-}
-
-void CRecordingWindow::ShowDlgItem(int nID, bool bShow)
-{
-    if (CRecordedControl* pControl = Find(nID))
-        pControl->bShown = bShow;
-}
-
-void CRecordingWindow::SetFocusDlgItem(int nID)
-{
-    if (Find(nID))
-        m_nFocus = nID;
+    if (m_controls.contains(nID))
+        m_events.push_back("paint " + Name(nID) + " " + Control(nID).strText + At());
 }
 
 void CRecordingWindow::ResetContent(int nID)
 {
-    if (CRecordedControl* pControl = Find(nID)) {
-        pControl->entries.clear();
-        pControl->nCurSel = -1;
-    }
+    Control(nID).entries.clear();
+    Control(nID).nCurSel = -1;
 }
 
 int CRecordingWindow::AddString(int nID, const std::string& strText)
 {
-    CRecordedControl* pControl = Find(nID);
-    if (!pControl)
-        return -1;
-    pControl->entries.push_back({strText, 0});
-    return int(pControl->entries.size()) - 1;
+    CRecordedControl& control = Control(nID);
+    control.entries.push_back({strText, 0});
+    return m_controls.contains(nID) ? int(control.entries.size()) - 1 : -1;
 }
 
 void CRecordingWindow::SetItemData(int nID, int nIndex, int nData)
 {
-    CRecordedControl* pControl = Find(nID);
-    if (pControl && nIndex >= 0 && nIndex < int(pControl->entries.size()))
-        pControl->entries[std::size_t(nIndex)].second = nData;
+    CRecordedControl& control = Control(nID);
+    if (nIndex >= 0 && nIndex < int(control.entries.size()))
+        control.entries[std::size_t(nIndex)].second = nData;
 }
 
 int CRecordingWindow::GetItemData(int nID, int nIndex) const
 {
-    const CRecordedControl* pControl = Find(nID);
-    if (!pControl || nIndex < 0 || nIndex >= int(pControl->entries.size()))
+    const CRecordedControl& control = Control(nID);
+    if (nIndex < 0 || nIndex >= int(control.entries.size()))
         return -1;
-    return pControl->entries[std::size_t(nIndex)].second;
+    return control.entries[std::size_t(nIndex)].second;
 }
 
 void CRecordingWindow::SetCurSel(int nID, int nIndex)
 {
-    CRecordedControl* pControl = Find(nID);
-    if (!pControl)
-        return;
-    pControl->nCurSel = nIndex >= 0 && nIndex < int(pControl->entries.size()) ? nIndex : -1;
-    m_events.push_back("select " + Name(nID) + " " + std::to_string(pControl->nCurSel) + At());
-}
-
-int CRecordingWindow::GetCurSel(int nID) const
-{
-    const CRecordedControl* pControl = Find(nID);
-    return pControl ? pControl->nCurSel : -1;
+    CRecordedControl& control = Control(nID);
+    control.nCurSel = nIndex >= 0 && nIndex < int(control.entries.size()) ? nIndex : -1;
+    if (m_controls.contains(nID))
+        m_events.push_back("select " + Name(nID) + " " + std::to_string(control.nCurSel) + At());
 }
 
 void CRecordingWindow::SetLedState(int nID, bool bLit)
 {
-    if (Find(nID))
+    if (m_controls.contains(nID))
         m_events.push_back("led " + Name(nID) + (bLit ? " on" : " off") + At());
 }
 
@@ -173,32 +126,29 @@ bool CRecordingWindow::IsMenuItemChecked(int nID) const
     return it != m_menuChecks.end() && it->second;
 }
 
-void CRecordingWindow::SetPortDeviceItems(const std::vector<CPortMenuItem>& items)
-{
-    m_portItems = items;
-}
-
-void CRecordingWindow::SetBusy(bool bBusy)
-{
-    m_bBusy = bBusy;
-    m_events.push_back(bBusy ? "busy on" : "busy off");
-}
-
 void CRecordingWindow::MessageBox(const CMessageBoxCall& call)
 {
     m_boxes.push_back(call);
     m_events.push_back("box " + call.strText);
 }
 
+namespace
+{
+std::optional<std::string> NextAnswer(std::deque<std::optional<std::string>>& answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+} // namespace
+
 std::optional<std::string> CRecordingWindow::DoFileDialog(const CFileDialogCall& call)
 {
     m_fileDialogs.push_back(call);
     m_events.push_back("file");
-    if (m_fileAnswers.empty())
-        return std::nullopt;
-    std::optional<std::string> answer = m_fileAnswers.front();
-    m_fileAnswers.pop_front();
-    return answer;
+    return NextAnswer(m_fileAnswers);
 }
 
 std::optional<std::string> CRecordingWindow::AskText(const std::string& strPrompt,
@@ -206,16 +156,7 @@ std::optional<std::string> CRecordingWindow::AskText(const std::string& strPromp
 {
     m_asked.push_back({strPrompt, strInitial});
     m_events.push_back("ask");
-    if (m_textAnswers.empty())
-        return std::nullopt;
-    std::optional<std::string> answer = m_textAnswers.front();
-    m_textAnswers.pop_front();
-    return answer;
-}
-
-void CRecordingWindow::ShowAboutBox()
-{
-    m_events.push_back("about");
+    return NextAnswer(m_textAnswers);
 }
 
 void CRecordingWindow::SetTimer(unsigned nIDEvent, unsigned nMilliseconds)
@@ -230,18 +171,13 @@ void CRecordingWindow::KillTimer(unsigned nIDEvent)
     m_events.push_back("kill " + std::to_string(nIDEvent));
 }
 
-void CRecordingWindow::EndDialog(int nResult)
-{
-    m_events.push_back("end " + std::to_string(nResult));
-}
-
 std::string CRecordingWindow::Entries(int nID) const
 {
     std::string strEntries;
-    const CRecordedControl* pControl = Find(nID);
-    for (std::size_t i = 0; pControl && i < pControl->entries.size(); ++i) {
-        const auto& [strText, nData] = pControl->entries[i];
-        const bool bSelected = int(i) == pControl->nCurSel;
+    const CRecordedControl& control = Control(nID);
+    for (std::size_t i = 0; i < control.entries.size(); ++i) {
+        const auto& [strText, nData] = control.entries[i];
+        const bool bSelected = int(i) == control.nCurSel;
         strEntries += (i ? " " : "") + std::string(bSelected ? "[" : "") + strText + "=" +
                       std::to_string(nData) + (bSelected ? "]" : "");
     }
@@ -250,10 +186,9 @@ std::string CRecordingWindow::Entries(int nID) const
 
 std::string CRecordingWindow::Selected(int nID) const
 {
-    const CRecordedControl* pControl = Find(nID);
-    if (!pControl || pControl->nCurSel < 0)
-        return {};
-    return pControl->entries[std::size_t(pControl->nCurSel)].first;
+    const CRecordedControl& control = Control(nID);
+    return control.nCurSel < 0 ? std::string()
+                               : control.entries[std::size_t(control.nCurSel)].first;
 }
 
 std::string CRecordingWindow::CheckedPorts() const

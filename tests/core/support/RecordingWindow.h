@@ -30,33 +30,39 @@ public:
     // events go to a log the test may share (with the serial port's writes).
     CRecordingWindow(IClock& clock, std::vector<std::string>& events);
 
-    void SetDlgItemText(int nID, const std::string& strText) override;
-    std::string GetDlgItemText(int nID) const override;
+    void SetDlgItemText(int nID, const std::string& strText) override
+    {
+        Control(nID).strText = strText;
+    }
+    std::string GetDlgItemText(int nID) const override { return Control(nID).strText; }
     void UpdateDlgItem(int nID) override;
-    void UpdateWindow() override;
-    void EnableDlgItem(int nID, bool bEnable) override;
-    bool IsDlgItemEnabled(int nID) const override;
-    void ShowDlgItem(int nID, bool bShow) override;
-    void SetFocusDlgItem(int nID) override;
+    void UpdateWindow() override { m_events.push_back("window" + At()); }
+    void EnableDlgItem(int nID, bool bEnable) override { Control(nID).bEnabled = bEnable; }
+    bool IsDlgItemEnabled(int nID) const override { return Control(nID).bEnabled; }
+    void ShowDlgItem(int nID, bool bShow) override { Control(nID).bShown = bShow; }
+    void SetFocusDlgItem(int nID) override { m_nFocus = m_controls.contains(nID) ? nID : m_nFocus; }
     void ResetContent(int nID) override;
     int AddString(int nID, const std::string& strText) override;
     void SetItemData(int nID, int nIndex, int nData) override;
     int GetItemData(int nID, int nIndex) const override;
     void SetCurSel(int nID, int nIndex) override;
-    int GetCurSel(int nID) const override;
+    int GetCurSel(int nID) const override { return Control(nID).nCurSel; }
     void SetLedState(int nID, bool bLit) override;
     void CheckMenuItem(int nID, bool bChecked) override;
     bool IsMenuItemChecked(int nID) const override;
-    void SetPortDeviceItems(const std::vector<CPortMenuItem>& items) override;
-    void SetBusy(bool bBusy) override;
+    void SetPortDeviceItems(const std::vector<CPortMenuItem>& items) override
+    {
+        m_portItems = items;
+    }
+    void SetBusy(bool bBusy) override { m_events.push_back(bBusy ? "busy on" : "busy off"); }
     void MessageBox(const CMessageBoxCall& call) override;
     std::optional<std::string> DoFileDialog(const CFileDialogCall& call) override;
     std::optional<std::string> AskText(const std::string& strPrompt,
                                        const std::string& strInitial) override;
-    void ShowAboutBox() override;
+    void ShowAboutBox() override { m_events.push_back("about"); }
     void SetTimer(unsigned nIDEvent, unsigned nMilliseconds) override;
     void KillTimer(unsigned nIDEvent) override;
-    void EndDialog(int nResult) override;
+    void EndDialog(int nResult) override { m_events.push_back("end " + std::to_string(nResult)); }
 
     // A list as "text=data" entries, the selected one in brackets.
     std::string Entries(int nID) const;
@@ -71,7 +77,6 @@ public:
     std::map<int, bool> m_menuChecks;
     std::vector<CPortMenuItem> m_portItems;
     int m_nFocus = 0;
-    bool m_bBusy = false;
     // Every call that shows or asks, in order: "paint <id> <text> @<ms>",
     // "window @<ms>" (everything painted), "select <id> <index> @<ms>",
     // "led <id> on|off @<ms>", "busy on|off", "box <text>", "file", "ask",
@@ -87,10 +92,12 @@ public:
     std::map<unsigned, CSteadyClock::time_point> m_timers;
 
 private:
-    CRecordedControl* Find(int nID);
-    const CRecordedControl* Find(int nID) const;
+    // An id without a control reaches a scratch control, which nothing reads.
+    CRecordedControl& Control(int nID);
+    const CRecordedControl& Control(int nID) const;
     std::string At() const;
 
     IClock& m_clock;
     CSteadyClock::time_point m_start;
+    CRecordedControl m_scratch;
 };
