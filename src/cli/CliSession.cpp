@@ -4,7 +4,9 @@
 #include "core/port/StoredPort.h"
 #include "core/settings/SettingsFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <span>
 
 namespace
 {

@@ -70,7 +70,8 @@ class TestCli : public QObject
 private slots:
     // A tag starting "PKN" runs against a PKN61/72, "kept" against a drive
     // that keeps resolution 1000 whatever it is sent, "escaped" against one
-    // whose family line is kOddFamilyLine; %silent is a terminal
+    // whose family line is kOddFamilyLine, "unanswered" against one that
+    // takes commands and answers none; %silent is a terminal
     // nobody answers on. What is compared after the exit status: the file
     // saved, the commands that reached the drive, or standard output.
     void runs_data()
@@ -116,12 +117,15 @@ private slots:
         // The one command asked for, not a toggle.
         row("test on", "--quiet test on", "0P:", "");
         row("test off", "--quiet test off", "0D:", "");
+        // The command goes out, its reply never comes: the time-out is a failure.
+        row("unanswered test", "--quiet test on", "4P:",
+            "rt3180-cli: no reply from the drive on COM1 within the time-out (connection lost)\n");
         // Idle, current, resolution positions: "20", "3.2", "2000".
         row("save", "save drive.rt3", "0020000000700000002000000", "");
         row("apply a saved file", "--quiet apply saved.rt3", "0?: S: ?: R:2 I:8 ID:2", "");
         // The drive link's own Apply, and its pauses.
         row("apply", "--verify apply --resolution 400 --current 4 --idle 0",
-            "0?: S: ?: R:4 I:0 ID:0 ?: S:", "R:4 sent, the drive is given ");
+            "0?: S: ?: R:4 I:0 ID:0 ?: S:", "R:4 sent, the drive is given 3.5 s (5.8 s left)\n");
         row("kept", "--quiet --verify " + kApply400.join(' ').toLatin1(),
             "1sent: " + kApplied + "\n",
             "rt3180-cli: the drive kept RT3180  resolution 1000  current 4 A  idle 0 %, not " +
@@ -137,6 +141,7 @@ private slots:
         options.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180;
         options.nKeepResolution = strTag == "kept" ? 1 : -1; // "1000"
         options.strFamilyLine = strTag == "escaped" ? kOddFamilyLine : "";
+        options.nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1;
         StartSim(options);
         CSilentPty silent;
         // Another program holds the port for "busy".
