@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,23 +47,26 @@ constexpr const char* kTextMissingValue = "Missing value after '%s'.";
 
 // The options, in the order the help lists them: names, the value's name
 // (none for a switch) and what it does.
+enum class EOption { Help, Version, Port, Resolution, Current, Idle, Verify, Json, Log, Quiet };
 struct COptionRow {
+    EOption eOption;
     const char* pszNames;
     const char* pszValue;
     const char* pszText;
 };
 constexpr COptionRow kOptions[] = {
-    {"-h,--help", nullptr, "Displays help on commandline options."},
-    {"-v,--version", nullptr, "Displays version information."},
-    {"--port", "PORT",
+    {EOption::Help, "-h,--help", nullptr, "Displays help on commandline options."},
+    {EOption::Version, "-v,--version", nullptr, "Displays version information."},
+    {EOption::Port, "--port", "PORT",
      "The port: COM1 to COM4 or a device path (default: the port the window uses)."},
-    {"--resolution", "R", "Resolution for apply (steps)."},
-    {"--current", "C", "Motor current for apply (A or %)."},
-    {"--idle", "I", "Idle current for apply (%)."},
-    {"--verify", nullptr, "After apply, recall and compare."},
-    {"--json", nullptr, "Print one JSON object instead of text."},
-    {"--log", "FILE", "Log every byte sent and received to FILE ('-': standard error)."},
-    {"--quiet", nullptr, "No progress on standard error."},
+    {EOption::Resolution, "--resolution", "R", "Resolution for apply (steps)."},
+    {EOption::Current, "--current", "C", "Motor current for apply (A or %)."},
+    {EOption::Idle, "--idle", "I", "Idle current for apply (%)."},
+    {EOption::Verify, "--verify", nullptr, "After apply, recall and compare."},
+    {EOption::Json, "--json", nullptr, "Print one JSON object instead of text."},
+    {EOption::Log, "--log", "FILE",
+     "Log every byte sent and received to FILE ('-': standard error)."},
+    {EOption::Quiet, "--quiet", nullptr, "No progress on standard error."},
 };
 constexpr std::size_t kHelpColumn = 27;
 constexpr std::size_t kHelpWidth = 79;
@@ -137,6 +141,42 @@ struct CCommandLine {
     CCliRequest request;
     std::string strLog;
     bool bHelp = false, bVersion = false, bLog = false, bValues = false, bAllValues = true;
+
+    // Where an option's value goes: a text for an option with a value, else a switch.
+    std::string* Text(EOption eOption)
+    {
+        switch (eOption) {
+        case EOption::Port:
+            return &request.strPort;
+        case EOption::Resolution:
+            return &request.strResolution;
+        case EOption::Current:
+            return &request.strCurrent;
+        case EOption::Idle:
+            return &request.strIdle;
+        case EOption::Log:
+            return &strLog;
+        default:
+            return nullptr;
+        }
+    }
+    bool* Switch(EOption eOption)
+    {
+        switch (eOption) {
+        case EOption::Help:
+            return &bHelp;
+        case EOption::Version:
+            return &bVersion;
+        case EOption::Verify:
+            return &request.bVerify;
+        case EOption::Json:
+            return &request.bJson;
+        case EOption::Quiet:
+            return &request.bQuiet;
+        default:
+            return nullptr;
+        }
+    }
 };
 
 // The request, or the reason the command line is not one.
@@ -187,21 +227,17 @@ bool ParseCommandLine(int argc, char** argv, CCommandLine& line, std::string& st
     app.set_help_flag();
     // Unknown options are named in an error of our own.
     app.allow_extras();
-    CCliRequest& request = line.request;
-    std::string* values[] = {&request.strPort, &request.strResolution, &request.strCurrent,
-                             &request.strIdle, &line.strLog};
-    bool* switches[] = {&line.bHelp, &line.bVersion, &request.bVerify, &request.bJson,
-                        &request.bQuiet};
-    std::vector<CLI::Option*> valueOptions;
-    std::size_t nValue = 0, nSwitch = 0;
+    std::map<EOption, const CLI::Option*> options;
     for (const COptionRow& row : kOptions) {
-        if (row.pszValue) {
+        if (std::string* pstrText = line.Text(row.eOption)) {
             // Given twice, the last one counts.
-            valueOptions.push_back(app.add_option(row.pszNames, *values[nValue++], row.pszText)
+            options[row.eOption] = app.add_option(row.pszNames, *pstrText, row.pszText)
                                        ->type_name(row.pszValue)
-                                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
+                                       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         } else {
-            app.add_flag(row.pszNames, *switches[nSwitch++], row.pszText)->disable_flag_override();
+            options[row.eOption] =
+                app.add_flag(row.pszNames, *line.Switch(row.eOption), row.pszText)
+                    ->disable_flag_override();
         }
     }
     app.add_option("command", line.words, kTextCommandArgument);
@@ -232,12 +268,11 @@ bool ParseCommandLine(int argc, char** argv, CCommandLine& line, std::string& st
         strError = Printf(kTextUnknownOptions, strNames);
         return false;
     }
-    // --resolution, --current, --idle
-    for (CLI::Option* pOption : {valueOptions[1], valueOptions[2], valueOptions[3]}) {
-        line.bValues = line.bValues || pOption->count() > 0;
-        line.bAllValues = line.bAllValues && pOption->count() > 0;
+    for (const EOption eOption : {EOption::Resolution, EOption::Current, EOption::Idle}) {
+        line.bValues = line.bValues || options[eOption]->count() > 0;
+        line.bAllValues = line.bAllValues && options[eOption]->count() > 0;
     }
-    line.bLog = valueOptions[4]->count() > 0;
+    line.bLog = options[EOption::Log]->count() > 0;
     return true;
 }
 } // namespace
