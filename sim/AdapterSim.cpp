@@ -31,7 +31,7 @@ void CloseDescriptor(int& nFd)
 } // namespace
 
 CAdapterSim::CAdapterSim(CAdapterSimOptions options)
-    : m_options(options), m_drive(options.eFamily, options.nKeepResolution)
+    : m_options(options), m_drive(options.eFamily, options.nKeepResolution, options.strFamilyLine)
 {
 }
 

@@ -21,6 +21,7 @@ struct CAdapterSimOptions {
     bool bNeverAnswer = false;               // take commands, answer none
     int nAnswerLimit = -1;                   // answer only the first n commands; -1: all
     int nKeepResolution = -1;                // resolution code kept whatever is sent; -1: none
+    std::string strFamilyLine = {};          // the answer to "?:"; empty: the family's own
 };
 
 // One event on the line, stamped with the steady clock.

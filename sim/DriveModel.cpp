@@ -24,6 +24,8 @@ const char* TextOf(const std::array<const char*, 10>& texts, int nCode)
 std::vector<std::string> CDriveModel::Answer(const std::string& strCommand)
 {
     if (strCommand == "?:") {
+        if (!m_strFamilyLine.empty())
+            return {m_strFamilyLine};
         return {m_eFamily == EDriveFamily::RT3180 ? "RT3180 stepper drive, SPI link ready"
                                                   : "PKN61/72 stepper drive, SPI link ready"};
     }

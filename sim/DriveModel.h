@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class EDriveFamily { RT3180, PKN61 };
@@ -19,8 +20,11 @@ class CDriveModel
 public:
     // nKeepResolution: the resolution code the drive keeps whatever it is
     // sent (a faulty drive); -1 for a sound one.
-    explicit CDriveModel(EDriveFamily eFamily, int nKeepResolution = -1)
-        : m_eFamily(eFamily), m_nKeepResolution(nKeepResolution)
+    // strFamilyLine: what it answers to "?:"; empty for the family's own line.
+    explicit CDriveModel(EDriveFamily eFamily, int nKeepResolution = -1,
+                         std::string strFamilyLine = {})
+        : m_eFamily(eFamily), m_nKeepResolution(nKeepResolution),
+          m_strFamilyLine(std::move(strFamilyLine))
     {
     }
 
@@ -32,6 +36,7 @@ public:
 private:
     EDriveFamily m_eFamily;
     int m_nKeepResolution;
+    std::string m_strFamilyLine;
     CDriveSettings m_settings;
 };
 

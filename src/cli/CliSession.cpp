@@ -1,334 +1,294 @@
 #include "cli/CliSession.h"
 
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
-#include "port/StoredPort.h"
-#include "settings/RT3180Data.h"
-#include "settings/SettingLists.h"
-#include "settings/SettingsFile.h"
+#include "core/port/PortNames.h"
+#include "core/port/StoredPort.h"
+#include "core/settings/SettingsFile.h"
 
-#include <QEventLoop>
-#include <QJsonDocument>
-#include <QStringList>
-#include <QTimer>
-#include <atomic>
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <thread>
+#include <span>
 
 namespace
 {
 constexpr const char* kTextNoReply =
-    "no reply from the drive on %1 within the time-out (connection lost)";
-constexpr const char* kTextNotAllowed = "%1 %2 is not in the list of the %3 drive; allowed: %4";
-constexpr const char* kTextNotSettingsFile = "%1 is not a valid settings file: %2";
-constexpr const char* kTextCannotRead = "%1 cannot be read";
-constexpr const char* kTextSaveFailed = "%1 could not be saved: %2";
-constexpr const char* kTextVerifyFailed = "the drive kept %1, not %2";
+    "no reply from the drive on %s within the time-out (connection lost)";
+constexpr const char* kTextNotAllowed = "%s %s is not in the list of the %s drive; allowed: %s";
+constexpr const char* kTextNotSettingsFile = "%s is not a valid settings file: %s";
+constexpr const char* kTextCannotRead = "%s cannot be read";
+constexpr const char* kTextSaveFailed = "%s could not be saved: %s";
+constexpr const char* kTextVerifyFailed = "the drive kept %s, not %s";
 constexpr const char* kTextStopped = "stopped; the port is closed";
-constexpr const char* kTextProgress = "%1 sent, the drive is given %2 s (%3 s left)\n";
+constexpr const char* kTextProgress = "%s sent, the drive is given %s s (%s s left)\n";
 constexpr const char* kTextPrefix = "rt3180-cli: ";
 constexpr const char* kTextConnected = "connected";
 constexpr const char* kTextSent = "sent: ";
 constexpr const char* kTextVerified = "verified";
-constexpr const char* kTextSettings = "%1  resolution %2  current %3 %4  idle %5 %";
+constexpr const char* kTextSettings = "%s  resolution %s  current %s %s  idle %s %%";
 constexpr const char* kTextUnknownValue = "?";
-constexpr const char* kSettingNames[] = {"resolution", "current", "idle"};
 
-constexpr unsigned kPauseSlice = 20;     // ms between looks at a stop request
-constexpr int kStopPollInterval = 50;    // ms, while waiting for replies
 constexpr unsigned kProgressFrom = 1000; // pauses this long are reported
+// While a recall's lines come in, each gives the drive the reply time again.
+constexpr unsigned kReplyTime = kRecallSequence.back().nReplyTimeout;
+// How often the waiting loop looks at a stop request.
+constexpr std::chrono::milliseconds kStopPollInterval{50};
 
-std::atomic<bool> s_bStopRequested{false};
-
-std::span<const CSettingEntry> SettingList(int nSetting, int nFamilyFlag)
+const char* SettingName(ESetting eSetting)
 {
-    switch (nSetting) {
-    case 0:
-        return kResolutionList;
-    case 1:
-        return DriveFamily(nFamilyFlag).currentList;
-    default:
-        return kIdleList;
+    switch (eSetting) {
+    case ESetting::Resolution:
+        return "resolution";
+    case ESetting::Current:
+        return "current";
+    case ESetting::Idle:
+        break;
     }
+    return "idle";
 }
 
-int PositionOf(std::span<const CSettingEntry> list, const QString& strText)
+// printf for the texts above, into a string.
+template <typename... TArgs> std::string Format(const char* pszFormat, const TArgs&... args)
 {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (strText == QLatin1String(list[i].pszText))
-            return int(i);
-    }
-    return -1;
+    const int nSize = std::snprintf(nullptr, 0, pszFormat, args.c_str()...);
+    std::string strText(static_cast<std::size_t>(std::max(nSize, 0)), '\0');
+    std::snprintf(strText.data(), strText.size() + 1, pszFormat, args.c_str()...);
+    return strText;
 }
 
-QString ListText(std::span<const CSettingEntry> list, int nPosition)
+std::string ListText(std::span<const CSettingEntry> list, int nPosition)
 {
     return nPosition >= 0 && std::size_t(nPosition) < list.size()
-               ? QString::fromLatin1(list[std::size_t(nPosition)].pszText)
-               : QString::fromLatin1(kTextUnknownValue);
+               ? list[std::size_t(nPosition)].pszText
+               : kTextUnknownValue;
 }
 
-QString AllowedTexts(std::span<const CSettingEntry> list)
+std::string AllowedTexts(std::span<const CSettingEntry> list)
 {
-    QStringList texts;
+    std::string strTexts;
     for (const CSettingEntry& entry : list)
-        texts << QString::fromLatin1(entry.pszText);
-    return texts.join(QStringLiteral(", "));
+        strTexts += (strTexts.empty() ? "" : ", ") + std::string(entry.pszText);
+    return strTexts;
 }
 
-QString Seconds(unsigned nMilliseconds)
+std::string Seconds(unsigned nMilliseconds)
 {
-    return QString::number(nMilliseconds / 1000.0, 'f', 1);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", nMilliseconds / 1000.0);
+    return text;
 }
 
-void PrintLine(std::FILE* pFile, const QString& strText)
+void PrintLine(std::FILE* pFile, const std::string& strText)
 {
-    std::fprintf(pFile, "%s\n", strText.toLocal8Bit().constData());
+    std::fprintf(pFile, "%s\n", strText.c_str());
     std::fflush(pFile);
 }
 } // namespace
 
 CCliSession::CCliSession()
 {
-    connect(&m_drive, &CDriveProtocol::familyIdentified, this,
-            [this](int nFlag) { m_nFamilyFlag = nFlag; });
-    connect(&m_drive, &CDriveProtocol::replyChanged, this,
-            [this](const QString& strText) { m_strReply = strText; });
-    connect(&m_drive, &CDriveProtocol::resolutionRecalled, this,
-            [this](int nIndex) { m_recalled[0] = nIndex; });
-    connect(&m_drive, &CDriveProtocol::currentRecalled, this,
-            [this](int nIndex) { m_recalled[1] = nIndex; });
-    connect(&m_drive, &CDriveProtocol::idleRecalled, this,
-            [this](int nIndex) { m_recalled[2] = nIndex; });
-    connect(&m_drive, &CDriveProtocol::txLampChanged, this, [this](int nState) {
-        if (nState)
-            ++m_nStep;
-    });
-    // Every recognised line ends with a status; a wait that is not over yet
-    // gives the drive the reply time again on the link's own timer.
-    connect(&m_drive, &CDriveProtocol::statusChanged, this, [this](const QString& strText) {
-        if (!m_pLoop || strText == QLatin1String(kStatusConnectionLost))
-            return;
-        if (m_waitDone())
-            m_pLoop->quit();
-        else
-            m_drive.SetReplyTimer(kRecallSequence.back().nReplyTimeout);
-    });
-    connect(&m_drive, &CDriveProtocol::connectionLost, this, [this] {
-        m_bLost = true;
-        if (m_pLoop)
-            m_pLoop->quit();
-    });
+    m_clock.SetLink(&m_drive);
 }
 
-CCliSession::~CCliSession()
-{
-    SetWaitPump({});
-}
-
-void CCliSession::RequestStop()
-{
-    s_bStopRequested = true;
-}
+CCliSession::~CCliSession() = default;
 
 int CCliSession::Run(const CCliRequest& request)
 {
     m_request = request;
-    m_json = {{QStringLiteral("command"), request.strCommand}};
+    m_json = {};
+    m_json.Set("command", request.strCommand);
     int nStatus = Execute();
     m_drive.Close();
-    if (nStatus == kExitInterrupted || (s_bStopRequested && nStatus == kExitDone))
-        nStatus = Fail(kExitInterrupted, QString::fromLatin1(kTextStopped));
-    m_json.insert(QStringLiteral("exit"), nStatus);
+    if (nStatus == kExitInterrupted || (CStopRequest::IsRequested() && nStatus == kExitDone))
+        nStatus = Fail(kExitInterrupted, kTextStopped);
+    m_json.Set("exit", nStatus);
     if (m_request.bJson)
-        PrintLine(stdout, QString::fromUtf8(QJsonDocument(m_json).toJson(QJsonDocument::Compact)));
+        PrintLine(stdout, m_json.Text());
     return nStatus;
 }
 
 int CCliSession::NoReply()
 {
     // A wait cut short by Ctrl-C is no fault of the drive.
-    if (s_bStopRequested)
+    if (CStopRequest::IsRequested())
         return kExitInterrupted;
-    return Fail(kExitNoReply, QString::fromLatin1(kTextNoReply).arg(m_strPort));
+    return Fail(kExitNoReply, Format(kTextNoReply, m_strPort));
 }
 
-int CCliSession::Fail(int nStatus, const QString& strText)
+int CCliSession::Fail(int nStatus, const std::string& strText)
 {
-    m_json.insert(QStringLiteral("error"), strText);
-    PrintLine(stderr, QString::fromLatin1(kTextPrefix) + strText);
+    m_json.Set("error", strText);
+    PrintLine(stderr, kTextPrefix + strText);
     return nStatus;
+}
+
+const CDriveFamily& CCliSession::Family() const
+{
+    return DriveFamily(m_family.value_or(kStartFamily));
 }
 
 int CCliSession::Execute()
 {
     // What can be checked without the drive is checked before the port opens.
-    if (m_request.strCommand == QLatin1String("apply") && m_request.strFile.isEmpty()) {
-        const QString texts[] = {m_request.strResolution, QString(), m_request.strIdle};
-        for (const int nSetting : {0, 2}) {
-            const auto list = SettingList(nSetting, 1);
-            if (PositionOf(list, texts[nSetting]) < 0)
+    if (m_request.strCommand == "apply" && m_request.strFile.empty()) {
+        for (const auto& [eSetting, strText] :
+             {std::pair{ESetting::Resolution, m_request.strResolution},
+              std::pair{ESetting::Idle, m_request.strIdle}}) {
+            const auto list = SettingList(eSetting, kStartFamily); // the same in every family
+            if (PositionOf(list, strText) < 0)
                 return Fail(kExitUsage,
-                            QString::fromLatin1(kTextNotAllowed)
-                                .arg(QLatin1String(kSettingNames[nSetting]), texts[nSetting],
-                                     QString::fromLatin1(kTextConnected), AllowedTexts(list)));
+                            Format(kTextNotAllowed, std::string(SettingName(eSetting)), strText,
+                                   std::string(kTextConnected), AllowedTexts(list)));
         }
     }
-    if (m_request.strCommand == QLatin1String("apply") && !m_request.strFile.isEmpty()) {
+    if (m_request.strCommand == "apply" && !m_request.strFile.empty()) {
         CRT3180Data data;
-        QString strReason;
-        switch (LoadSettingsFile(m_request.strFile, data, &strReason)) {
+        std::string strReason;
+        switch (LoadSettingsFile(m_files, m_request.strFile, data, &strReason)) {
         case ELoadResult::NotOpened:
-            return Fail(kExitBadFile, QString::fromLatin1(kTextCannotRead).arg(m_request.strFile));
+            return Fail(kExitBadFile, Format(kTextCannotRead, m_request.strFile));
         case ELoadResult::NotSettings:
-            return Fail(
-                kExitBadFile,
-                QString::fromLatin1(kTextNotSettingsFile).arg(m_request.strFile, strReason));
+            return Fail(kExitBadFile, Format(kTextNotSettingsFile, m_request.strFile, strReason));
         case ELoadResult::Loaded:
             break;
         }
     }
 
     m_strPort = m_request.strPort;
-    if (m_strPort.isEmpty() && !LoadStoredPort(m_strPort))
-        m_strPort = QString::fromLatin1(kPortNames[0]);
-    m_json.insert(QStringLiteral("port"), m_strPort);
+    if (m_strPort.empty() && !LoadStoredPort(m_portStore, m_strPort))
+        m_strPort = kPortNames[0];
+    m_json.Set("port", m_strPort);
 
-    // The port's boxes become lines: the reason it failed, or a warning.
-    QStringList boxes;
-    const MessageBoxHook previous = SetMessageBoxHook([&boxes](const CMessageBoxCall& call) {
-        boxes << (call.strDetail.isEmpty() ? call.strText : call.strText + u'\n' + call.strDetail);
-        PrintLine(stderr, QString::fromLatin1(kTextPrefix) + boxes.last());
-        return IDOK;
-    });
-    const bool bConnected = m_drive.Connect(m_strPort);
-    SetMessageBoxHook(previous);
-    if (!bConnected) {
-        m_json.insert(QStringLiteral("error"), boxes.join(u'\n'));
+    // What the window shows in boxes becomes lines: why the port did not
+    // open, or which of its settings failed.
+    const COpenResult opened = m_drive.Connect(m_strPort);
+    if (!opened.bOpened) {
+        std::string strText = kTextUnableToOpen + m_strPort;
+        if (!opened.strDetail.empty())
+            strText += '\n' + opened.strDetail;
+        PrintLine(stderr, kTextPrefix + strText);
+        m_json.Set("error", strText);
         return kExitPortNotOpened;
     }
-    SetWaitPump([this](CSteadyClock::time_point deadline) { return Pause(deadline); });
+    for (const EOpenStep eStep : opened.failedSteps)
+        PrintLine(stderr, kTextPrefix + std::string(OpenStepFailure(eStep)));
 
-    if (m_request.strCommand == QLatin1String("identify"))
+    if (m_request.strCommand == "identify")
         return Identify();
-    if (m_request.strCommand == QLatin1String("recall"))
+    if (m_request.strCommand == "recall")
         return Recall();
-    if (m_request.strCommand == QLatin1String("apply"))
+    if (m_request.strCommand == "apply")
         return Apply();
-    if (m_request.strCommand == QLatin1String("save"))
+    if (m_request.strCommand == "save")
         return Save();
     return Test();
 }
 
-// A wait of a sequence: the progress line, and a look at Ctrl-C every slice;
-// the clock's precise sleep takes the last slice.
-bool CCliSession::Pause(CSteadyClock::time_point deadline)
+// Each command that goes out with a pause of a second or more after it is
+// announced, with the pauses the sequence has left.
+void CCliSession::OnCommandSent(const CSentCommand& sent)
 {
-    using namespace std::chrono;
-    const auto nMilliseconds =
-        unsigned(std::max<long long>(0, ceil<milliseconds>(deadline - Now()).count()));
-    if (m_nStep >= 0 && m_nStep < int(m_steps.size())) {
-        m_nPauseLeft -= std::min(m_nPauseLeft, nMilliseconds);
-        if (nMilliseconds >= kProgressFrom && !m_request.bQuiet) {
-            const CCommandStep& step = m_steps[std::size_t(m_nStep)];
-            const QByteArray command =
-                CommandBytes(step.eCommand, m_codes,
-                             step.eCommand == ECommand::TestToggle ? m_drive.IsTestOn() : false);
-            std::fputs(QString::fromLatin1(kTextProgress)
-                           .arg(QString::fromLatin1(command), Seconds(nMilliseconds),
-                                Seconds(m_nPauseLeft + nMilliseconds))
-                           .prepend(QString::fromLatin1(kTextPrefix))
-                           .toLocal8Bit()
-                           .constData(),
-                       stderr);
-        }
-    }
-    // Cut into slices so that Ctrl-C closes the port before the next command.
-    for (;;) {
-        if (s_bStopRequested) {
-            m_drive.Disconnect();
-            return false;
-        }
-        if (deadline - Now() <= milliseconds(kPauseSlice))
-            return true;
-        std::this_thread::sleep_for(milliseconds(kPauseSlice));
-    }
+    const CCommandStep& step = sent.steps[sent.nStep];
+    if (m_request.bQuiet || step.nTrailing < kProgressFrom)
+        return;
+    unsigned nLeft = step.nTrailing;
+    for (std::size_t i = sent.nStep + 1; i < sent.steps.size(); ++i)
+        nLeft += sent.steps[i].nLeadIn + sent.steps[i].nTrailing;
+    std::fputs((kTextPrefix +
+                Format(kTextProgress, sent.strCommand, Seconds(step.nTrailing), Seconds(nLeft)))
+                   .c_str(),
+               stderr);
 }
 
-void CCliSession::RunSequence(std::span<const CCommandStep> steps, const std::function<void()>& run)
+// A recognised line while a wait is not over gives the drive the reply time
+// again: a recall's lines come one by one.
+void CCliSession::OnAccepted(EDriveFamily)
 {
-    m_steps = steps;
-    m_nStep = -1;
-    m_nPauseLeft = 0;
-    for (const CCommandStep& step : steps)
-        m_nPauseLeft += step.nLeadIn + step.nTrailing;
-    run();
-    m_steps = {};
+    if (m_waitDone && !m_waitDone())
+        m_drive.SetReplyTimer(kReplyTime);
+}
+
+void CCliSession::OnFamily(EDriveFamily eFamily, const std::string& strReply)
+{
+    m_family = eFamily;
+    m_strReply = Latin1ToUtf8(strReply);
+}
+
+void CCliSession::OnRecalled(ESetting eSetting, int nPosition)
+{
+    m_recalled[eSetting] = nPosition;
+}
+
+void CCliSession::OnLinkLost(ELinkLoss)
+{
+    m_bLost = true;
 }
 
 CCliSession::EWait CCliSession::WaitFor(const std::function<bool()>& done)
 {
-    if (s_bStopRequested || !m_drive.IsConnected())
+    if (CStopRequest::IsRequested() || !m_drive.IsConnected())
         return EWait::Stopped;
-    m_waitDone = done;
-    m_bLost = false;
-    // Replies that came during the pauses are handled in the loop below.
-    if (m_waitDone())
+    // A link lost in a sequence stays lost: the reply cannot come.
+    if (m_bLost)
+        return EWait::Lost;
+    // Replies that came during the pauses have been handled already.
+    if (done())
         return EWait::Done;
-    QEventLoop loop;
-    QTimer stopPoll;
-    connect(&stopPoll, &QTimer::timeout, &loop, [&loop] {
-        if (s_bStopRequested)
-            loop.quit();
-    });
-    stopPoll.start(kStopPollInterval);
-    m_pLoop = &loop;
-    loop.exec();
-    m_pLoop = nullptr;
-    if (s_bStopRequested)
+    m_waitDone = done;
+    // Those replies may have stopped the timer before all that is awaited came.
+    if (!m_drive.IsReplyTimerPending())
+        m_drive.SetReplyTimer(kReplyTime);
+    while (!m_bLost && !done() && !CStopRequest::IsRequested()) {
+        CSteadyClock::time_point deadline = m_clock.Now() + kStopPollInterval;
+        if (const auto expiry = m_timer.Deadline())
+            deadline = std::min(deadline, *expiry);
+        m_queue.DeliverUntil(deadline);
+        if (!m_bLost && !done() && m_timer.Expire(m_clock.Now()))
+            m_drive.OnTimer();
+    }
+    m_waitDone = nullptr;
+    if (CStopRequest::IsRequested())
         return EWait::Stopped;
-    return m_waitDone() ? EWait::Done : EWait::Lost;
+    return m_bLost ? EWait::Lost : EWait::Done;
 }
 
 CCliSession::EWait CCliSession::RecallAll()
 {
-    m_recalled = {-1, -1, -1};
-    RunSequence(kRecallSequence, [this] { m_drive.Recall(); });
+    m_recalled = kNoPositions;
+    m_drive.Recall();
     return WaitFor([this] {
-        return m_nFamilyFlag >= 0 && m_recalled[0] >= 0 && m_recalled[1] >= 0 && m_recalled[2] >= 0;
+        return m_family && m_recalled.m_nResolution >= 0 && m_recalled.m_nCurrent >= 0 &&
+               m_recalled.m_nIdle >= 0;
     });
 }
 
 int CCliSession::Identify()
 {
-    RunSequence(kRecallSequence, [this] { m_drive.Recall(); });
-    if (WaitFor([this] { return m_nFamilyFlag >= 0; }) != EWait::Done)
+    m_drive.Recall();
+    if (WaitFor([this] { return m_family.has_value(); }) != EWait::Done)
         return NoReply();
-    m_json.insert(QStringLiteral("family"), QLatin1String(DriveFamily(m_nFamilyFlag).pszName));
-    m_json.insert(QStringLiteral("reply"), m_strReply);
+    m_json.Set("family", Family().pszName);
+    m_json.Set("reply", m_strReply);
     if (!m_request.bJson)
         PrintLine(stdout, m_strReply);
     return kExitDone;
 }
 
-QString CCliSession::SettingsText(const std::array<int, 3>& positions) const
+std::string CCliSession::SettingsText(const CRT3180Data& positions) const
 {
-    const CDriveFamily& family = DriveFamily(m_nFamilyFlag);
-    return QString::fromLatin1(kTextSettings)
-        .arg(QLatin1String(family.pszName), ListText(kResolutionList, positions[0]),
-             ListText(family.currentList, positions[1]), QLatin1String(family.pszCurrentUnit),
-             ListText(kIdleList, positions[2]));
+    const CDriveFamily& family = Family();
+    return Format(kTextSettings, std::string(family.pszName),
+                  ListText(kResolutionList, positions[ESetting::Resolution]),
+                  ListText(family.currentList, positions[ESetting::Current]),
+                  std::string(family.pszCurrentUnit),
+                  ListText(kIdleList, positions[ESetting::Idle]));
 }
 
-QJsonObject CCliSession::SettingsJson(const std::array<int, 3>& positions) const
+CJsonObject CCliSession::SettingsJson(const CRT3180Data& positions) const
 {
-    QJsonObject settings;
-    for (int i = 0; i < 3; ++i)
-        settings.insert(QLatin1String(kSettingNames[i]),
-                        ListText(SettingList(i, m_nFamilyFlag), positions[std::size_t(i)]));
-    settings.insert(QStringLiteral("current_unit"),
-                    QLatin1String(DriveFamily(m_nFamilyFlag).pszCurrentUnit));
+    CJsonObject settings;
+    for (const ESetting eSetting : kSettings)
+        settings.Set(SettingName(eSetting),
+                     ListText(SettingList(eSetting, Family().eFamily), positions[eSetting]));
+    settings.Set("current_unit", Family().pszCurrentUnit);
     return settings;
 }
 
@@ -336,35 +296,31 @@ int CCliSession::Recall()
 {
     if (RecallAll() != EWait::Done)
         return NoReply();
-    m_json.insert(QStringLiteral("family"), QLatin1String(DriveFamily(m_nFamilyFlag).pszName));
-    m_json.insert(QStringLiteral("settings"), SettingsJson(m_recalled));
+    m_json.Set("family", Family().pszName);
+    m_json.Set("settings", SettingsJson(m_recalled));
     if (!m_request.bJson)
         PrintLine(stdout, SettingsText(m_recalled));
     return kExitDone;
 }
 
-int CCliSession::ResolveCodes(CSettingCodes& codes, std::array<int, 3>& positions)
+int CCliSession::ResolvePositions(CRT3180Data& positions)
 {
-    if (!m_request.strFile.isEmpty()) {
-        CRT3180Data data;
-        LoadSettingsFile(m_request.strFile, data); // read and checked before connecting
-        positions = {data.m_nResolution, data.m_nCurrent, data.m_nIdle};
-    } else {
-        const QString texts[] = {m_request.strResolution, m_request.strCurrent, m_request.strIdle};
-        for (int i = 0; i < 3; ++i) {
-            const auto list = SettingList(i, m_nFamilyFlag);
-            positions[std::size_t(i)] = PositionOf(list, texts[i]);
-            if (positions[std::size_t(i)] < 0)
-                return Fail(kExitUsage, QString::fromLatin1(kTextNotAllowed)
-                                            .arg(QLatin1String(kSettingNames[i]), texts[i],
-                                                 QLatin1String(DriveFamily(m_nFamilyFlag).pszName),
-                                                 AllowedTexts(list)));
-        }
+    if (!m_request.strFile.empty()) {
+        // Read and checked before connecting.
+        LoadSettingsFile(m_files, m_request.strFile, positions);
+        return kExitDone;
     }
-    // As the window's lists do: a position selects an entry, the entry's code is sent.
-    codes.nResolution = kResolutionList[std::size_t(positions[0])].nCode;
-    codes.nCurrent = DriveFamily(m_nFamilyFlag).currentList[std::size_t(positions[1])].nCode;
-    codes.nIdle = kIdleList[std::size_t(positions[2])].nCode;
+    for (const auto& [eSetting, strText] :
+         {std::pair{ESetting::Resolution, m_request.strResolution},
+          std::pair{ESetting::Current, m_request.strCurrent},
+          std::pair{ESetting::Idle, m_request.strIdle}}) {
+        const auto list = SettingList(eSetting, Family().eFamily);
+        positions[eSetting] = PositionOf(list, strText);
+        if (positions[eSetting] < 0)
+            return Fail(kExitUsage,
+                        Format(kTextNotAllowed, std::string(SettingName(eSetting)), strText,
+                               std::string(Family().pszName), AllowedTexts(list)));
+    }
     return kExitDone;
 }
 
@@ -372,30 +328,31 @@ int CCliSession::Apply()
 {
     if (RecallAll() != EWait::Done)
         return NoReply();
-    std::array<int, 3> positions{};
-    if (const int nStatus = ResolveCodes(m_codes, positions); nStatus != kExitDone)
+    CApplySettings settings;
+    settings.eCurrentList = Family().eFamily;
+    if (const int nStatus = ResolvePositions(settings.positions); nStatus != kExitDone)
         return nStatus;
-    m_json.insert(QStringLiteral("family"), QLatin1String(DriveFamily(m_nFamilyFlag).pszName));
-    m_json.insert(QStringLiteral("sent"), SettingsJson(positions));
+    m_json.Set("family", Family().pszName);
+    m_json.Set("sent", SettingsJson(settings.positions));
 
-    RunSequence(kApplySequence, [this] { m_drive.Apply(m_codes); });
+    m_drive.Apply(settings);
     if (WaitFor([this] { return !m_drive.IsReplyTimerPending(); }) != EWait::Done)
         return NoReply();
     if (!m_request.bJson)
-        PrintLine(stdout, QString::fromLatin1(kTextSent) + SettingsText(positions));
+        PrintLine(stdout, kTextSent + SettingsText(settings.positions));
     if (!m_request.bVerify)
         return kExitDone;
 
     if (RecallAll() != EWait::Done)
         return NoReply();
-    m_json.insert(QStringLiteral("kept"), SettingsJson(m_recalled));
-    const bool bKept = m_recalled == positions;
-    m_json.insert(QString::fromLatin1(kTextVerified), bKept);
+    m_json.Set("kept", SettingsJson(m_recalled));
+    const bool bKept = m_recalled == settings.positions;
+    m_json.Set(kTextVerified, bKept);
     if (!bKept)
-        return Fail(kExitRefused, QString::fromLatin1(kTextVerifyFailed)
-                                      .arg(SettingsText(m_recalled), SettingsText(positions)));
+        return Fail(kExitRefused, Format(kTextVerifyFailed, SettingsText(m_recalled),
+                                         SettingsText(settings.positions)));
     if (!m_request.bJson)
-        PrintLine(stdout, QString::fromLatin1(kTextVerified));
+        PrintLine(stdout, kTextVerified);
     return kExitDone;
 }
 
@@ -403,17 +360,12 @@ int CCliSession::Save()
 {
     if (RecallAll() != EWait::Done)
         return NoReply();
-    CRT3180Data data;
-    data.m_nResolution = m_recalled[0];
-    data.m_nCurrent = m_recalled[1];
-    data.m_nIdle = m_recalled[2];
-    QString strReason;
-    if (!SaveSettingsFile(m_request.strFile, data, &strReason))
-        return Fail(kExitBadFile,
-                    QString::fromLatin1(kTextSaveFailed).arg(m_request.strFile, strReason));
-    m_json.insert(QStringLiteral("family"), QLatin1String(DriveFamily(m_nFamilyFlag).pszName));
-    m_json.insert(QStringLiteral("settings"), SettingsJson(m_recalled));
-    m_json.insert(QStringLiteral("file"), m_request.strFile);
+    std::string strReason;
+    if (!SaveSettingsFile(m_files, m_request.strFile, m_recalled, &strReason))
+        return Fail(kExitBadFile, Format(kTextSaveFailed, m_request.strFile, strReason));
+    m_json.Set("family", Family().pszName);
+    m_json.Set("settings", SettingsJson(m_recalled));
+    m_json.Set("file", m_request.strFile);
     if (!m_request.bJson)
         PrintLine(stdout, SettingsText(m_recalled));
     return kExitDone;
@@ -421,9 +373,9 @@ int CCliSession::Save()
 
 int CCliSession::Test()
 {
-    RunSequence(kTestSequence, [this] { m_drive.SetTest(m_request.bTestOn); });
+    m_drive.SetTest(m_request.bTestOn);
     if (WaitFor([this] { return !m_drive.IsReplyTimerPending(); }) != EWait::Done)
         return NoReply();
-    m_json.insert(QStringLiteral("test"), m_request.bTestOn);
+    m_json.Set("test", m_request.bTestOn);
     return kExitDone;
 }

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "protocol/DriveProtocol.h"
+#include "cli/CliLoop.h"
+#include "cli/Json.h"
+#include "core/protocol/DriveProtocol.h"
+#include "core/settings/RT3180Data.h"
+#include "posix/PosixFiles.h"
+#include "posix/PreciseClock.h"
+#include "posix/SerialPort.h"
+#include "posix/SettingsPortStore.h"
 
-#include <QJsonObject>
-#include <QObject>
-#include <QString>
-#include <array>
 #include <functional>
-#include <span>
+#include <optional>
+#include <string>
 
 // How rt3180-cli ends.
 enum EExitStatus : int {
@@ -23,10 +26,10 @@ enum EExitStatus : int {
 
 // One command line's worth of work.
 struct CCliRequest {
-    QString strCommand;                         // identify, recall, apply, save or test
-    QString strPort;                            // empty: the port the window has stored
-    QString strFile;                            // apply, save
-    QString strResolution, strCurrent, strIdle; // apply without a file: list texts
+    std::string strCommand;                         // identify, recall, apply, save or test
+    std::string strPort;                            // empty: the port the window has stored
+    std::string strFile;                            // apply, save
+    std::string strResolution, strCurrent, strIdle; // apply without a file: list texts
     bool bTestOn = false;
     bool bVerify = false;
     bool bJson = false;
@@ -35,11 +38,9 @@ struct CCliRequest {
 
 // Runs one command against the drive on the drive link the window uses:
 // Connect's query first (the family decides the current list), then the
-// command's sequence, waiting for the replies in the event loop.
-class CCliSession : public QObject
+// command's sequence, waiting for the replies on the main thread.
+class CCliSession : private IDriveListener
 {
-    Q_OBJECT
-
 public:
     CCliSession();
     ~CCliSession() override;
@@ -47,11 +48,17 @@ public:
     // Prints the outcome (text or JSON) and returns the exit status.
     int Run(const CCliRequest& request);
 
-    // Set from the SIGINT handler; honoured between commands.
-    static void RequestStop();
-
 private:
     enum class EWait { Done, Lost, Stopped };
+
+    // The link's reports.
+    void OnTxLamp(bool) override {}
+    void OnRxLamp(bool) override {}
+    void OnCommandSent(const CSentCommand& sent) override;
+    void OnAccepted(EDriveFamily eFamily) override;
+    void OnFamily(EDriveFamily eFamily, const std::string& strReply) override;
+    void OnRecalled(ESetting eSetting, int nPosition) override;
+    void OnLinkLost(ELinkLoss eLoss) override;
 
     int Execute();
     int Identify();
@@ -62,28 +69,32 @@ private:
 
     // The family and the three settings, as Connect's query brings them.
     EWait RecallAll();
+    // Serves the link (received bytes, the reply timer) until done, the
+    // link is lost or Ctrl-C.
     EWait WaitFor(const std::function<bool()>& done);
-    void RunSequence(std::span<const CCommandStep> steps, const std::function<void()>& run);
-    bool Pause(CSteadyClock::time_point deadline);
-    int ResolveCodes(CSettingCodes& codes, std::array<int, 3>& positions);
+    int ResolvePositions(CRT3180Data& positions);
     int NoReply();
-    int Fail(int nStatus, const QString& strText);
-    QString SettingsText(const std::array<int, 3>& positions) const;
-    QJsonObject SettingsJson(const std::array<int, 3>& positions) const;
+    int Fail(int nStatus, const std::string& strText);
+    std::string SettingsText(const CRT3180Data& positions) const;
+    CJsonObject SettingsJson(const CRT3180Data& positions) const;
+    const CDriveFamily& Family() const;
 
-    CDriveProtocol m_drive;
+    CPreciseClock m_preciseClock;
+    CCliReceiveQueue m_queue;
+    CCliClock m_clock{m_preciseClock, m_queue};
+    CCliReplyTimer m_timer;
+    CPosixFiles m_files;
+    CSettingsPortStore m_portStore;
+    // The reader posts to m_queue: the port goes before it.
+    CSerialPort m_serial;
+    CDriveProtocol m_drive{m_clock, m_serial, m_queue, m_timer, *this};
+
     CCliRequest m_request;
-    QJsonObject m_json;
-    QString m_strPort;
-    int m_nFamilyFlag = -1;
-    QString m_strReply;
-    std::array<int, 3> m_recalled{-1, -1, -1}; // resolution, current, idle positions
+    CJsonObject m_json;
+    std::string m_strPort;
+    std::optional<EDriveFamily> m_family; // none until a drive has named its own
+    std::string m_strReply;
+    CRT3180Data m_recalled = kNoPositions;
     bool m_bLost = false;
-    std::function<bool()> m_waitDone;
-    class QEventLoop* m_pLoop = nullptr;
-    // Progress of the running sequence.
-    std::span<const CCommandStep> m_steps;
-    int m_nStep = -1;
-    unsigned m_nPauseLeft = 0;
-    CSettingCodes m_codes;
+    std::function<bool()> m_waitDone; // set while waiting
 };

@@ -2,8 +2,7 @@
 // pseudo-terminal: its output, its exit status, and what reaches the drive.
 // The simulated adapter itself: what it answers, and its program's port link.
 
-#include "SerialPeer.h"
-#include "TestSupport.h"
+#include "CliSupport.h"
 
 #include <QtTest>
 #include <csignal>
@@ -19,6 +18,8 @@ namespace
 {
 const QStringList kApply400 = {"apply", "--resolution", "400", "--current", "4", "--idle", "0"};
 const QString kApplied = "RT3180  resolution 400  current 4 A  idle 0 %";
+// A family line with a quote, a backslash, control characters and a Latin-1 letter.
+const std::string kOddFamilyLine = "RT3180 \"A\\B\"\x1b\tC\xe9";
 // Writes the commands on the utility's side of the terminal and reads up to
 // end. With a simulator, once it has framed nCommands it queues a marker
 // line, which comes after every reply due and is cut off.
@@ -68,7 +69,9 @@ class TestCli : public QObject
 
 private slots:
     // A tag starting "PKN" runs against a PKN61/72, "kept" against a drive
-    // that keeps resolution 1000 whatever it is sent; %silent is a terminal
+    // that keeps resolution 1000 whatever it is sent, "escaped" against one
+    // whose family line is kOddFamilyLine, "unanswered" against one that
+    // takes commands and answers none; %silent is a terminal
     // nobody answers on. What is compared after the exit status: the file
     // saved, the commands that reached the drive, or standard output.
     void runs_data()
@@ -107,15 +110,22 @@ private slots:
             R"({"current":"80","current_unit":"%","idle":"20","resolution":"2000"}})"
             "\n",
             "");
+        row("escaped", "--json identify",
+            "0{\"command\":\"identify\",\"exit\":0,\"family\":\"RT3180\",\"port\":\"COM1\","
+            "\"reply\":\"RT3180 \\\"A\\\\B\\\"\\u001b\\tC\u00e9\"}\n",
+            "");
         // The one command asked for, not a toggle.
         row("test on", "--quiet test on", "0P:", "");
         row("test off", "--quiet test off", "0D:", "");
+        // The command goes out, its reply never comes: the time-out is a failure.
+        row("unanswered test", "--quiet test on", "4P:",
+            "rt3180-cli: no reply from the drive on COM1 within the time-out (connection lost)\n");
         // Idle, current, resolution positions: "20", "3.2", "2000".
         row("save", "save drive.rt3", "0020000000700000002000000", "");
         row("apply a saved file", "--quiet apply saved.rt3", "0?: S: ?: R:2 I:8 ID:2", "");
         // The drive link's own Apply, and its pauses.
         row("apply", "--verify apply --resolution 400 --current 4 --idle 0",
-            "0?: S: ?: R:4 I:0 ID:0 ?: S:", "R:4 sent, the drive is given ");
+            "0?: S: ?: R:4 I:0 ID:0 ?: S:", "R:4 sent, the drive is given 3.5 s (5.8 s left)\n");
         row("kept", "--quiet --verify " + kApply400.join(' ').toLatin1(),
             "1sent: " + kApplied + "\n",
             "rt3180-cli: the drive kept RT3180  resolution 1000  current 4 A  idle 0 %, not " +
@@ -130,10 +140,13 @@ private slots:
         CAdapterSimOptions options;
         options.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180;
         options.nKeepResolution = strTag == "kept" ? 1 : -1; // "1000"
+        options.strFamilyLine = strTag == "escaped" ? kOddFamilyLine : "";
+        options.nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1;
         StartSim(options);
-        CPtyPeer silent;
-        CSerialPort window; // holds the port for "busy"
-        QVERIFY(strTag != "busy" || window.Open("COM1"));
+        CSilentPty silent;
+        // Another program holds the port for "busy".
+        const CPortHolder window(strTag == "busy" ? m_home.Path() + "/KOLV/ports/com1" : "");
+        QVERIFY(strTag != "busy" || window.IsHolding());
         for (const auto& [name, hex] :
              {std::pair{"/short.rt3", "1234"}, std::pair{"/saved.rt3", "020000000700000002000000"}})
             QVERIFY(WriteFile(m_home.Path() + name, QByteArray::fromHex(hex)));
@@ -171,8 +184,8 @@ private slots:
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY(!m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 5, 500ms));
         QCOMPARE(Commands(), QStringList({"?:", "S:", "?:", "R:4"}));
-        CSerialPort window;
-        QVERIFY(window.Open("COM1"));
+        const CPortHolder window(m_home.Path() + "/KOLV/ports/com1");
+        QVERIFY(window.IsHolding());
     }
 
     // Connect, Apply with "400", "100" and "0", Test: "S:" reports what Apply
