@@ -209,7 +209,7 @@ void CCliSession::OnAccepted(EDriveFamily)
 void CCliSession::OnFamily(EDriveFamily eFamily, const std::string& strReply)
 {
     m_family = eFamily;
-    m_strReply = Latin1ToUtf8(strReply);
+    m_strReply = strReply;
 }
 
 void CCliSession::OnRecalled(ESetting eSetting, int nPosition)

@@ -41,21 +41,6 @@ std::string JsonString(std::string_view strText)
     return strJson + '"';
 }
 
-std::string Latin1ToUtf8(std::string_view bytes)
-{
-    std::string strText;
-    for (const char ch : bytes) {
-        const auto nByte = static_cast<unsigned char>(ch);
-        if (nByte < 0x80) {
-            strText += ch;
-        } else {
-            strText += static_cast<char>(0xc0 | (nByte >> 6));
-            strText += static_cast<char>(0x80 | (nByte & 0x3f));
-        }
-    }
-    return strText;
-}
-
 void CJsonObject::Set(const std::string& strKey, std::string_view strValue)
 {
     m_members.insert_or_assign(strKey, JsonString(strValue));

@@ -8,9 +8,6 @@
 // control characters escaped, everything else as it is.
 std::string JsonString(std::string_view strText);
 
-// Bytes of the Latin-1 a drive speaks, as UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
-
 // One JSON object, written compact with its members sorted by key, so that a
 // script comparing output sees the same bytes every time.
 class CJsonObject
