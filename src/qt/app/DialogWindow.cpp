@@ -1,119 +1,133 @@
-// Construction, initialisation, the two appearances and ending the dialog.
+// The main dialog's window: built from the core's template and menu, each
+// user action handed to the core's dialog, each of its calls done at once.
 
-#include "app/RT3180Dlg.h"
+#include "qt/app/DialogWindow.h"
 
-#include "app/Texts.h"
-#include "controls/AboutDlg.h"
-#include "controls/LedIndicator.h"
-#include "ui/Resource.h"
+#include "core/dialog/Resource.h"
+#include "core/dialog/Texts.h"
+#include "qt/controls/AboutDlg.h"
+#include "qt/controls/LedIndicator.h"
+#include "qt/ui/DialogTemplate.h"
+#include "qt/ui/FileDialog.h"
+#include "qt/ui/MessageBoxPresenter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
-#include <QDir>
+#include <QGroupBox>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 
-CRT3180Dlg::CRT3180Dlg(QWidget* pParent)
+namespace
+{
+// The LED picture's cells: unlit left, lit right.
+constexpr int kLedCellWidth = 15;
+
+QString ToQString(const std::string& str)
+{
+    return QString::fromStdString(str);
+}
+} // namespace
+
+CDialogWindow::CDialogWindow(IClock* pClock, QWidget* pParent)
     : QDialog(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      m_hIcon(QStringLiteral(":/rt3180.ico"))
+      m_dlg(*this, CDlgPlatform{pClock ? *pClock : m_pumpClock, m_serial, m_queue, m_store, m_files,
+                                m_ports})
 {
-    setWindowTitle(QString::fromLatin1(kTextTitle));
+    setWindowTitle(QString::fromUtf8(kMainDialog.pszTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/rt3180.ico")));
     CreateFromTemplate();
     ConnectMessageMap();
 }
 
-CRT3180Dlg::~CRT3180Dlg() = default;
+CDialogWindow::~CDialogWindow() = default;
 
-bool CRT3180Dlg::Create()
+bool CDialogWindow::Create()
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        OnInitDialog();
+        m_dlg.OnInitDialog();
     }
     return true;
 }
 
-int CRT3180Dlg::DoModal()
+int CDialogWindow::DoModal()
 {
     Create();
     return exec();
 }
 
-QWidget* CRT3180Dlg::GetDlgItem(int nID) const
+void CDialogWindow::CreateFromTemplate()
 {
-    return m_controls.value(nID, nullptr);
+    auto* pClient = new QWidget(this);
+    CreateTemplateControls(pClient, kMainDialog, m_controls);
+    setFont(pClient->font());
+
+    for (int nID : {IDC_TX_LED, IDC_RX_LED})
+        static_cast<CLedIndicator*>(GetDlgItem(nID))->LoadLedBitmap(IDB_LED, kLedCellWidth);
+    // Each list is announced by its label.
+    for (auto [nLabel, nList] : {std::pair{IDC_RESOLUTION_LABEL, IDC_RESOLUTION},
+                                 {IDC_IDLE_LABEL, IDC_IDLE},
+                                 {IDC_CURRENT_LABEL, IDC_CURRENT}})
+        static_cast<QLabel*>(GetDlgItem(nLabel))->setBuddy(GetDlgItem(nList));
+
+    m_pMenuBar = new QMenuBar(this);
+    m_pMenuBar->setNativeMenuBar(false);
+    const CMenuBarParts parts = CreateMenuBar(m_pMenuBar, kMainMenu, m_menuItems);
+    m_pPortMenu = parts.pPortMenu;
+    m_pOtherPortItem = parts.pOtherPort;
+
+    const int nMenuHeight = m_pMenuBar->sizeHint().height();
+    pClient->move(0, nMenuHeight);
+    setFixedSize(pClient->width(), nMenuHeight + pClient->height());
+    m_pMenuBar->setGeometry(0, 0, width(), nMenuHeight);
 }
 
-QAction* CRT3180Dlg::GetMenuItem(int nID) const
-{
-    return m_menuItems.value(nID, nullptr);
-}
-
-void CRT3180Dlg::SetDlgItemText(int nID, const QString& strText)
-{
-    QWidget* pControl = GetDlgItem(nID);
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl)) {
-        pEdit->setText(strText);
-        pEdit->setCursorPosition(0); // show the start of a long text
-    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pControl)) {
-        pButton->setText(strText);
-    } else if (auto* pLabel = qobject_cast<QLabel*>(pControl)) {
-        pLabel->setText(strText);
-    }
-}
-
-void CRT3180Dlg::SetDlgItemTextNow(int nID, const QString& strText)
-{
-    SetDlgItemText(nID, strText);
-    if (QWidget* pControl = GetDlgItem(nID))
-        pControl->repaint();
-}
-
-void CRT3180Dlg::EnableDlgItem(int nID, bool bEnable)
-{
-    if (QWidget* pControl = GetDlgItem(nID))
-        pControl->setEnabled(bEnable);
-}
-
-// Commands and notifications, each bound to its handler.
-void CRT3180Dlg::ConnectMessageMap()
+// Commands and notifications, each bound to the dialog's handler.
+void CDialogWindow::ConnectMessageMap()
 {
     auto onClicked = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
         if (auto* pButton = qobject_cast<QPushButton*>(GetDlgItem(nID)))
-            connect(pButton, &QPushButton::clicked, this, pHandler);
+            connect(pButton, &QPushButton::clicked, this,
+                    [this, pHandler] { (m_dlg.*pHandler)(); });
     };
+    // Qt turns a checkable item's mark over before it reports the choice; the
+    // dialog sets the marks itself, from the menu as it was.
     auto onCommand = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
-        if (QAction* pAction = GetMenuItem(nID))
-            connect(pAction, &QAction::triggered, this, pHandler);
+        if (QAction* pAction = GetMenuItem(nID)) {
+            connect(pAction, &QAction::triggered, this, [this, pAction, pHandler](bool bChecked) {
+                if (pAction->isCheckable())
+                    pAction->setChecked(!bChecked);
+                (m_dlg.*pHandler)();
+            });
+        }
     };
 
     onClicked(IDC_DEFAULTS, &CRT3180Dlg::OnDefaults);
     // Only a user's choice in a list is a selection change; selections made
     // by the program raise none.
-    for (QComboBox* pList : {m_cbIdle, m_cbCurrent, m_cbResolution})
-        connect(pList, &QComboBox::activated, this, &CRT3180Dlg::OnSelChangeSetting);
+    for (int nID : {IDC_IDLE, IDC_CURRENT, IDC_RESOLUTION})
+        connect(List(nID), &QComboBox::activated, this, [this] { m_dlg.OnSelChangeSetting(); });
 
     onCommand(ID_FILE_OPEN, &CRT3180Dlg::OnFileOpen);
     onCommand(ID_FILE_SAVE, &CRT3180Dlg::OnFileSave);
-
-    // Qt turns a checkable item's mark over before it reports the choice; the
-    // handlers set the marks themselves, from the menu as it was.
-    auto onPortCommand = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
-        if (QAction* pAction = GetMenuItem(nID)) {
-            connect(pAction, &QAction::triggered, this, [this, pAction, pHandler](bool bChecked) {
-                pAction->setChecked(!bChecked);
-                (this->*pHandler)();
-            });
-        }
-    };
-    onPortCommand(ID_PORT_COM1, &CRT3180Dlg::OnPortCom1);
-    onPortCommand(ID_PORT_COM2, &CRT3180Dlg::OnPortCom2);
-    onPortCommand(ID_PORT_COM3, &CRT3180Dlg::OnPortCom3);
-    onPortCommand(ID_PORT_COM4, &CRT3180Dlg::OnPortCom4);
+    onCommand(ID_PORT_COM1, &CRT3180Dlg::OnPortCom1);
+    onCommand(ID_PORT_COM2, &CRT3180Dlg::OnPortCom2);
+    onCommand(ID_PORT_COM3, &CRT3180Dlg::OnPortCom3);
+    onCommand(ID_PORT_COM4, &CRT3180Dlg::OnPortCom4);
+    // The devices present are looked for each time the menu opens.
+    if (m_pPortMenu)
+        connect(m_pPortMenu, &QMenu::aboutToShow, this, [this] { m_dlg.FillDeviceItems(); });
+    if (m_pOtherPortItem)
+        connect(m_pOtherPortItem, &QAction::triggered, this, [this] { m_dlg.OnPortOther(); });
 
     onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
@@ -123,86 +137,241 @@ void CRT3180Dlg::ConnectMessageMap()
     onCommand(ID_RECALL, &CRT3180Dlg::OnRecall);
     onClicked(IDC_APPLY, &CRT3180Dlg::OnApply);
     onClicked(IDC_TEST, &CRT3180Dlg::OnTest);
-    ConnectDrive();
 }
 
-bool CRT3180Dlg::OnInitDialog()
+void CDialogWindow::reject()
 {
-    // The window manager owns the window menu on X11 and Wayland, so there is
-    // no system menu to add the About entry to.
-    setWindowIcon(m_hIcon);
-
-    m_ledTx->LoadLedBitmap(IDB_LED, 15);
-    m_ledRx->LoadLedBitmap(IDB_LED, 15);
-    m_ledTx->SetLedState(0);
-    m_ledRx->SetLedState(0);
-
-    FillSettingLists();
-
-    EnableDlgItem(IDC_APPLY, false);
-    EnableDlgItem(IDC_TEST, false);
-    SetDlgItemText(IDC_TEST, QString::fromLatin1(kTextTestOn));
-
-    ReadStoredPort();
-    CheckStoredPortItem();
-
-    SetDlgItemText(IDC_STATUS, QString::fromLatin1(kStatusNotConnectedStartup) + m_strComPort);
-
-    ShowSettings(false);
-
-    m_strWorkDir = QDir::currentPath();
-
-    return true;
+    m_dlg.OnCancel();
 }
 
-void CRT3180Dlg::ShowSettings(bool bShow)
-{
-    static const int kSettingsControls[] = {
-        IDC_SETTINGS_GROUP, IDC_RESOLUTION_LABEL, IDC_IDLE_LABEL, IDC_CURRENT_LABEL, IDC_IDLE_UNIT,
-        IDC_CURRENT_UNIT,   IDC_RESOLUTION,       IDC_IDLE,       IDC_CURRENT,
-    };
-    for (int nID : kSettingsControls) {
-        if (QWidget* pControl = GetDlgItem(nID))
-            pControl->setVisible(bShow);
-    }
-    if (QWidget* pBanner = GetDlgItem(IDC_BANNER))
-        pBanner->setVisible(!bShow);
-}
-
-void CRT3180Dlg::OnHelpAbout()
-{
-    CAboutDlg dlg(this);
-    dlg.DoModal();
-}
-
-// The one closing path: every way of ending the dialog comes here.
-void CRT3180Dlg::OnCancel()
-{
-    m_drive.Close();
-    QDialog::reject();
-}
-
-// Enter while a control that does not take the key has the focus.
-void CRT3180Dlg::OnOK()
-{
-    OnCancel();
-}
-
-// Escape and the close box.
-void CRT3180Dlg::reject()
-{
-    OnCancel();
-}
-
-void CRT3180Dlg::keyPressEvent(QKeyEvent* pEvent)
+void CDialogWindow::keyPressEvent(QKeyEvent* pEvent)
 {
     const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
     // A push button with the focus takes Enter itself; anywhere else Enter
     // ends the dialog.
     if (bEnter && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         !qobject_cast<QPushButton*>(focusWidget())) {
-        OnOK();
+        m_dlg.OnOK();
         return;
     }
     QDialog::keyPressEvent(pEvent);
+}
+
+void CDialogWindow::SetDlgItemText(int nID, const std::string& strText)
+{
+    QWidget* pControl = GetDlgItem(nID);
+    const QString strQt = ToQString(strText);
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl)) {
+        pEdit->setText(strQt);
+        pEdit->setCursorPosition(0); // show the start of a long text
+    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pControl)) {
+        pButton->setText(strQt);
+    } else if (auto* pLabel = qobject_cast<QLabel*>(pControl)) {
+        pLabel->setText(strQt);
+    } else if (auto* pGroup = qobject_cast<QGroupBox*>(pControl)) {
+        pGroup->setTitle(strQt);
+    }
+}
+
+std::string CDialogWindow::GetDlgItemText(int nID) const
+{
+    // Edit lines, labels and buttons keep it in "text", a group box in "title".
+    QWidget* pControl = GetDlgItem(nID);
+    if (!pControl)
+        return {};
+    if (auto* pList = qobject_cast<QComboBox*>(pControl))
+        return pList->currentText().toStdString();
+    const char* pszProperty = qobject_cast<QGroupBox*>(pControl) ? "title" : "text";
+    return pControl->property(pszProperty).toString().toStdString();
+}
+
+void CDialogWindow::UpdateDlgItem(int nID)
+{
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->repaint();
+}
+
+void CDialogWindow::UpdateWindow()
+{
+    repaint();
+}
+
+void CDialogWindow::EnableDlgItem(int nID, bool bEnable)
+{
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->setEnabled(bEnable);
+}
+
+bool CDialogWindow::IsDlgItemEnabled(int nID) const
+{
+    const QWidget* pControl = GetDlgItem(nID);
+    return pControl && pControl->isEnabled();
+}
+
+void CDialogWindow::ShowDlgItem(int nID, bool bShow)
+{
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->setVisible(bShow);
+}
+
+void CDialogWindow::SetFocusDlgItem(int nID)
+{
+    if (QWidget* pControl = GetDlgItem(nID))
+        pControl->setFocus();
+}
+
+QComboBox* CDialogWindow::List(int nID) const
+{
+    return qobject_cast<QComboBox*>(GetDlgItem(nID));
+}
+
+void CDialogWindow::ResetContent(int nID)
+{
+    if (QComboBox* pList = List(nID))
+        pList->clear();
+}
+
+int CDialogWindow::AddString(int nID, const std::string& strText)
+{
+    QComboBox* pList = List(nID);
+    if (!pList)
+        return -1;
+    // Qt selects the first entry added to an empty list; a dialog's list
+    // selects nothing until told.
+    const int nSelected = pList->currentIndex();
+    pList->addItem(ToQString(strText));
+    if (nSelected < 0)
+        pList->setCurrentIndex(-1);
+    return pList->count() - 1;
+}
+
+void CDialogWindow::SetItemData(int nID, int nIndex, int nData)
+{
+    if (QComboBox* pList = List(nID))
+        pList->setItemData(nIndex, nData);
+}
+
+int CDialogWindow::GetItemData(int nID, int nIndex) const
+{
+    const QComboBox* pList = List(nID);
+    if (!pList || nIndex < 0 || nIndex >= pList->count())
+        return -1;
+    return pList->itemData(nIndex).toInt();
+}
+
+void CDialogWindow::SetCurSel(int nID, int nIndex)
+{
+    if (QComboBox* pList = List(nID))
+        pList->setCurrentIndex(nIndex >= 0 && nIndex < pList->count() ? nIndex : -1);
+}
+
+int CDialogWindow::GetCurSel(int nID) const
+{
+    const QComboBox* pList = List(nID);
+    return pList ? pList->currentIndex() : -1;
+}
+
+void CDialogWindow::SetLedState(int nID, bool bLit)
+{
+    if (auto* pLed = qobject_cast<CLedIndicator*>(GetDlgItem(nID)))
+        pLed->SetLedState(bLit ? 1 : 0);
+}
+
+void CDialogWindow::CheckMenuItem(int nID, bool bChecked)
+{
+    if (QAction* pItem = GetMenuItem(nID))
+        pItem->setChecked(bChecked);
+}
+
+bool CDialogWindow::IsMenuItemChecked(int nID) const
+{
+    const QAction* pItem = GetMenuItem(nID);
+    return pItem && pItem->isChecked();
+}
+
+void CDialogWindow::SetPortDeviceItems(const std::vector<CPortMenuItem>& items)
+{
+    if (!m_pPortMenu)
+        return;
+    // The item chosen may be the one whose signal runs now: deleted later.
+    for (QAction* pOld : std::as_const(m_deviceItems)) {
+        m_pPortMenu->removeAction(pOld);
+        pOld->deleteLater();
+    }
+    m_deviceItems.clear();
+    for (const CPortMenuItem& item : items) {
+        auto* pItem = new QAction(ToQString(item.strText), m_pPortMenu);
+        pItem->setCheckable(true);
+        pItem->setChecked(item.bChecked);
+        connect(pItem, &QAction::triggered, this,
+                [this, pItem, strPath = item.strPath](bool bChecked) {
+                    pItem->setChecked(!bChecked);
+                    m_dlg.OnPortDevice(strPath);
+                });
+        m_pPortMenu->insertAction(m_pOtherPortItem, pItem);
+        m_deviceItems.append(pItem);
+    }
+}
+
+void CDialogWindow::SetBusy(bool bBusy)
+{
+    if (bBusy) {
+        ++m_nBusy;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_nBusy > 0) {
+        --m_nBusy;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void CDialogWindow::MessageBox(const CMessageBoxCall& call)
+{
+    ShowMessageBox(this, call);
+}
+
+std::optional<std::string> CDialogWindow::DoFileDialog(const CFileDialogCall& call)
+{
+    return ::DoFileDialog(this, call);
+}
+
+std::optional<std::string> CDialogWindow::AskText(const std::string& strPrompt,
+                                                  const std::string& strInitial)
+{
+    bool bOk = false;
+    const QString strAnswer =
+        QInputDialog::getText(this, QString::fromUtf8(kAppTitle), ToQString(strPrompt),
+                              QLineEdit::Normal, ToQString(strInitial), &bOk);
+    if (!bOk)
+        return std::nullopt;
+    return strAnswer.toStdString();
+}
+
+void CDialogWindow::ShowAboutBox()
+{
+    CAboutDlg dlg(this);
+    CreateAboutBox(dlg);
+    dlg.DoModal();
+}
+
+void CDialogWindow::SetTimer(unsigned nIDEvent, unsigned nMilliseconds)
+{
+    QTimer*& pTimer = m_timers[nIDEvent];
+    if (!pTimer) {
+        pTimer = new QTimer(this);
+        pTimer->setTimerType(Qt::PreciseTimer);
+        connect(pTimer, &QTimer::timeout, this, [this, nIDEvent] { m_dlg.OnTimer(nIDEvent); });
+    }
+    // Started again, the pending period is replaced.
+    pTimer->start(static_cast<int>(nMilliseconds));
+}
+
+void CDialogWindow::KillTimer(unsigned nIDEvent)
+{
+    if (QTimer* pTimer = m_timers.value(nIDEvent, nullptr))
+        pTimer->stop();
+}
+
+void CDialogWindow::EndDialog(int nResult)
+{
+    done(nResult);
 }

@@ -1,130 +1,109 @@
 #pragma once
 
-#include "port/StoredPort.h"
-#include "protocol/DriveProtocol.h"
-#include "settings/RT3180Data.h"
+#include "core/dialog/DlgWindow.h"
+#include "core/dialog/RT3180Dlg.h"
+#include "posix/DevicePortCatalog.h"
+#include "posix/PosixFiles.h"
+#include "posix/PreciseClock.h"
+#include "posix/SerialPort.h"
+#include "posix/SettingsPortStore.h"
+#include "qt/ui/PumpClock.h"
+#include "qt/ui/ReceiveQueue.h"
 
 #include <QDialog>
 #include <QHash>
-#include <QIcon>
-#include <QString>
-#include <functional>
+#include <QList>
 
-class CLedIndicator;
 class QAction;
 class QComboBox;
 class QMenu;
 class QMenuBar;
-class QWidget;
+class QTimer;
 
-// The program's one window: the settings lists, the buttons, the status and
-// reply lines and the menu bar. Its handlers show and ask; the drive, the
-// files and the stored port are the core's (m_drive and the settings and
-// port functions). The handlers are grouped by subsystem: DlgSettings.cpp,
-// DlgPort.cpp, DlgDrive.cpp.
-class CRT3180Dlg : public QDialog
+// The program's one window in Qt Widgets: the main dialog's template and
+// menu made into widgets, every click, command and timer handed to the
+// core's dialog (m_dlg), and what the dialog shows and asks done here. It
+// owns the Linux platform's parts the dialog stands on.
+class CDialogWindow : public QDialog, public IDlgWindow
 {
     Q_OBJECT
 
 public:
-    explicit CRT3180Dlg(QWidget* pParent = nullptr);
-    ~CRT3180Dlg() override;
+    // pClock replaces the platform's clock and the window's pump (tests count
+    // the pauses with a virtual one).
+    explicit CDialogWindow(IClock* pClock = nullptr, QWidget* pParent = nullptr);
+    ~CDialogWindow() override;
 
-    // Runs the initialisation once (as creating the window does); DoModal
-    // then shows the dialog and returns when it has ended.
+    // Runs the dialog's start-up once; DoModal then shows the window and
+    // returns when the dialog has ended.
     bool Create();
     int DoModal();
 
+    CRT3180Dlg& Dlg() { return m_dlg; }
+    const CDriveProtocol& Drive() const { return m_dlg.Drive(); }
     // The control or menu item with a template id; nullptr when there is none.
-    QWidget* GetDlgItem(int nID) const;
-    QAction* GetMenuItem(int nID) const;
+    QWidget* GetDlgItem(int nID) const { return m_controls.value(nID, nullptr); }
+    QAction* GetMenuItem(int nID) const { return m_menuItems.value(nID, nullptr); }
     QMenuBar* GetMenu() const { return m_pMenuBar; }
 
-    // The link to the drive, for looking at its state.
-    const CDriveProtocol& Drive() const { return m_drive; }
-    const QString& ComPort() const { return m_strComPort; }
-
-    // Window, appearance and ending the dialog.
-    void ShowSettings(bool bShow);
-    virtual void OnCancel();
-    void OnOK();
-
-    // Setting lists and drive families.
-    void FillSettingLists();
-    void SetDriveFamily(int nFlag);
-    void OnDefaults();
-    void OnSelChangeSetting();
-
-    // Settings file.
-    void OnFileOpen();
-    void OnFileSave();
-
-    // Port menu and the stored port.
-    bool ReadStoredPort();
-    void StorePort();
-    void OnPortCom1();
-    void OnPortCom2();
-    void OnPortCom3();
-    void OnPortCom4();
-    // The devices present, below COM1 to COM4; filled as the menu opens.
-    void FillDeviceItems();
-    void OnPortDevice(const QString& strPath);
-    void OnPortOther();
-
-    // Help: the About box.
-    void OnHelpAbout();
-
-    // Talking to the drive.
-    void OnConnect();
-    void OnRecall();
-    void OnApply();
-    void OnTest();
-    // The reply time-out as the drive link reports it.
-    void OnTimer();
-
-    // Sets the text or caption of a control; the second one also paints it
-    // before the caller goes on (the GUI thread may be about to block).
-    void SetDlgItemText(int nID, const QString& strText);
-    void SetDlgItemTextNow(int nID, const QString& strText);
-    // Enables or disables a control; a missing one is skipped.
-    void EnableDlgItem(int nID, bool bEnable);
+    // IDlgWindow
+    void SetDlgItemText(int nID, const std::string& strText) override;
+    std::string GetDlgItemText(int nID) const override;
+    void UpdateDlgItem(int nID) override;
+    void UpdateWindow() override;
+    void EnableDlgItem(int nID, bool bEnable) override;
+    bool IsDlgItemEnabled(int nID) const override;
+    void ShowDlgItem(int nID, bool bShow) override;
+    void SetFocusDlgItem(int nID) override;
+    void ResetContent(int nID) override;
+    int AddString(int nID, const std::string& strText) override;
+    void SetItemData(int nID, int nIndex, int nData) override;
+    int GetItemData(int nID, int nIndex) const override;
+    void SetCurSel(int nID, int nIndex) override;
+    int GetCurSel(int nID) const override;
+    void SetLedState(int nID, bool bLit) override;
+    void CheckMenuItem(int nID, bool bChecked) override;
+    bool IsMenuItemChecked(int nID) const override;
+    void SetPortDeviceItems(const std::vector<CPortMenuItem>& items) override;
+    void SetBusy(bool bBusy) override;
+    void MessageBox(const CMessageBoxCall& call) override;
+    std::optional<std::string> DoFileDialog(const CFileDialogCall& call) override;
+    std::optional<std::string> AskText(const std::string& strPrompt,
+                                       const std::string& strInitial) override;
+    void ShowAboutBox() override;
+    void SetTimer(unsigned nIDEvent, unsigned nMilliseconds) override;
+    void KillTimer(unsigned nIDEvent) override;
+    void EndDialog(int nResult) override;
 
 protected:
-    bool OnInitDialog();
+    // Escape and the close box.
     void reject() override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
     void CreateFromTemplate();
-    void CreateMenu();
     void ConnectMessageMap();
-    void ConnectDrive();
-    void CheckStoredPortItem();
-    void OnPortCom(int nPort);
-    void ShowChosenPort();
-    void ShowDisconnected(const QString& strStatus);
-    CSettingCodes SelectedCodes() const;
-    void RunDriveSequence(const std::function<void()>& sequence);
-    CRT3180Data SelectedPositions() const;
+    QComboBox* List(int nID) const;
 
-    // Run-time state.
-    CRT3180Data m_settings;
-    CDriveProtocol m_drive;
-    QString m_strComPort = QString::fromLatin1(kPortNames[0]);
-    QString m_strWorkDir;
-    CLedIndicator* m_ledRx = nullptr;
-    CLedIndicator* m_ledTx = nullptr;
-    QComboBox* m_cbIdle = nullptr;
-    QComboBox* m_cbCurrent = nullptr;
-    QComboBox* m_cbResolution = nullptr;
-    QIcon m_hIcon;
+    // The platform, and the window system's queue and clock.
+    CPreciseClock m_preciseClock;
+    CPumpClock m_pumpClock{m_preciseClock};
+    CSerialPort m_serial;
+    CQtReceiveQueue m_queue;
+    CPosixFiles m_files;
+    CSettingsPortStore m_store;
+    CDevicePortCatalog m_ports;
 
     QMenuBar* m_pMenuBar = nullptr;
     QMenu* m_pPortMenu = nullptr;
     QAction* m_pOtherPortItem = nullptr;
     QList<QAction*> m_deviceItems;
-    QWidget* m_pClient = nullptr;
     QHash<int, QWidget*> m_controls;
     QHash<int, QAction*> m_menuItems;
+    QHash<unsigned, QTimer*> m_timers;
+    int m_nBusy = 0;
     bool m_bInitialised = false;
+
+    // Last: it stands on everything above.
+    CRT3180Dlg m_dlg;
 };

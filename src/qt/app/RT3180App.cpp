@@ -1,11 +1,11 @@
-#include "app/RT3180App.h"
+#include "qt/app/RT3180App.h"
 
 #include "Version.h"
-#include "app/RT3180Dlg.h"
-#include "platform/MessageBox.h"
-#include "serial/WireLog.h"
-#include "ui/MessageBoxPresenter.h"
-#include "ui/WindowPump.h"
+#include "core/dialog/Texts.h"
+#include "core/serial/WireLog.h"
+#include "qt/app/DialogWindow.h"
+#include "qt/ui/MessageBoxPresenter.h"
+#include "qt/ui/PumpClock.h"
 
 #include <QSocketNotifier>
 #include <QStringList>
@@ -20,8 +20,6 @@ CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("RT3180"));
     setApplicationVersion(QString::fromLatin1(kVersion));
     setDesktopFileName(QStringLiteral("rt3180"));
-    InstallMessageBoxPresenter();
-    InstallWindowPump();
     StartWireLog(arguments());
     CatchStopSignals();
 }
@@ -79,11 +77,11 @@ void CRT3180App::CloseWhenIdle()
     // The sequence's handler returns first, and a box or file dialog is
     // answered with Cancel; the dialog then closes from its own event loop.
     QWidget* pModal = activeModalWidget();
-    bool bBusy = pModal && !qobject_cast<CRT3180Dlg*>(pModal);
+    bool bBusy = pModal && !qobject_cast<CDialogWindow*>(pModal);
     if (bBusy)
         pModal->close();
     for (QWidget* pWidget : topLevelWidgets()) {
-        if (auto* pDlg = qobject_cast<CRT3180Dlg*>(pWidget))
+        if (auto* pDlg = qobject_cast<CDialogWindow*>(pWidget))
             bBusy = bBusy || pDlg->Drive().IsInSequence();
     }
     if (bBusy) {
@@ -92,8 +90,8 @@ void CRT3180App::CloseWhenIdle()
     }
     m_bStopRequested = true; // before the dialog: it is not shown at all
     for (QWidget* pWidget : topLevelWidgets()) {
-        if (auto* pDlg = qobject_cast<CRT3180Dlg*>(pWidget))
-            pDlg->OnCancel();
+        if (auto* pDlg = qobject_cast<CDialogWindow*>(pWidget))
+            pDlg->Dlg().OnCancel();
     }
 }
 
@@ -107,17 +105,17 @@ void CRT3180App::StartWireLog(const QStringList& args)
         else if (args[i].startsWith(QLatin1String("--log=")))
             strFile = args[i].mid(6);
     }
-    QString strReason;
-    if (!strFile.isEmpty() && !CWireLog::Open(strFile, &strReason))
-        AfxMessageBox(QStringLiteral("The log cannot be written."), MB_OK | MB_ICONSTOP,
-                      strFile + QStringLiteral(": ") + strReason);
+    std::string strReason;
+    if (!strFile.isEmpty() && !CWireLog::Open(strFile.toStdString(), &strReason))
+        ShowMessageBox(nullptr,
+                       {kTextLogNotWritten, EIcon::Stop, strFile.toStdString() + ": " + strReason});
 }
 
 bool CRT3180App::InitInstance()
 {
     if (m_bStopRequested)
         return false;
-    CRT3180Dlg dlg;
+    CDialogWindow dlg;
     dlg.DoModal();
     return false;
 }

@@ -1,5 +1,5 @@
 #include "Version.h"
-#include "app/RT3180App.h"
+#include "qt/app/RT3180App.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

@@ -1,21 +1,13 @@
 #pragma once
 
-#include "Version.h"
-
 #include <QDialog>
 #include <QHash>
 
 class CLinkLabel;
 
-// Texts of the About box, exactly as shown.
-inline constexpr const char* kAboutTitle = "About RT3180";
-inline constexpr const char* kAboutVersion = "RT3180 Version " RT3180_VERSION_SHORT;
-inline constexpr const char* kAboutOK = "OK";
-// The maker's web site: the link's caption and the address it opens.
-inline constexpr const char* kMakerURL = "https://www.example.com/rt3180";
-
-// The About box: icon, version line, OK and the link to the maker's site.
-// Made for one showing; each opening builds a fresh one.
+// The About box: icon, version line, OK and the link to the maker's site,
+// its controls made from the template by the window's builder
+// (qt/ui/DialogTemplate.h). Made for one showing; each opening builds a fresh one.
 class CAboutDlg : public QDialog
 {
     Q_OBJECT
@@ -24,12 +16,12 @@ public:
     explicit CAboutDlg(QWidget* pParent = nullptr);
 
     int DoModal() { return exec(); }
+    QHash<int, QWidget*>& Controls() { return m_controls; }
     QWidget* GetDlgItem(int nID) const { return m_controls.value(nID, nullptr); }
+    // Once the controls exist: OK ends the box, the link gets its address.
+    bool OnInitDialog();
 
     CLinkLabel* m_link = nullptr;
-
-protected:
-    bool OnInitDialog();
 
 private:
     QHash<int, QWidget*> m_controls;

@@ -1,4 +1,4 @@
-#include "controls/LedIndicator.h"
+#include "qt/controls/LedIndicator.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/MemoryBitmap.h"
+#include "qt/controls/MemoryBitmap.h"
 
 #include <QAbstractButton>
 

@@ -1,4 +1,4 @@
-#include "controls/LinkLabel.h"
+#include "qt/controls/LinkLabel.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "controls/MemoryBitmap.h"
+#include "qt/controls/MemoryBitmap.h"
 
-#include "ui/Resource.h"
+#include "core/dialog/Resource.h"
 
 #include <QFile>
 #include <QImage>

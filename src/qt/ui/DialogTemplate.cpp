@@ -1,24 +1,28 @@
-// Dialog templates made into widgets: every dialog of the program is built
-// here from its control table.
+// Dialog templates made into widgets: every dialog of the program, and the
+// menu bar, are built here from the core's tables.
 
-#include "ui/DialogTemplate.h"
+#include "qt/ui/DialogTemplate.h"
 
-#include "controls/LedIndicator.h"
-#include "controls/LinkLabel.h"
-#include "ui/DialogUnits.h"
-#include "ui/Resource.h"
+#include "core/dialog/Resource.h"
+#include "qt/controls/AboutDlg.h"
+#include "qt/controls/LedIndicator.h"
+#include "qt/controls/LinkLabel.h"
+#include "qt/ui/DialogUnits.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 
-QFont DialogFont()
+QFont DialogFont(const CDialogTemplate& dlg)
 {
-    QFont font(QStringLiteral("Sans Serif"), 8);
+    QFont font(QStringLiteral("Sans Serif"), dlg.nPointSize);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
@@ -44,13 +48,19 @@ protected:
     }
 };
 
+// An icon control names its icon by resource id.
+QString IconPath(const char* pszResource)
+{
+    return QByteArray(pszResource).toInt() == IDR_MAINFRAME ? QStringLiteral(":/rt3180.ico")
+                                                            : QString();
+}
+
 QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect& rc)
 {
-    const QString strCaption = QString::fromLatin1(item.pszCaption);
-    switch (item.kind) {
+    const QString strCaption = QString::fromUtf8(item.pszCaption);
+    switch (item.eKind) {
     case EKind::ComboBox: {
         auto* pCombo = new QComboBox(pParent);
-        pCombo->setFocusPolicy(Qt::StrongFocus);
         pCombo->installEventFilter(new CFocusedWheelOnly(pCombo));
         // The template height is that of the dropped list; the closed box
         // takes the height the font needs.
@@ -63,15 +73,13 @@ QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect&
     case EKind::PushButton:
     case EKind::DefPushButton: {
         auto* pButton = new QPushButton(strCaption, pParent);
-        pButton->setFocusPolicy(Qt::StrongFocus);
-        pButton->setDefault(item.kind == EKind::DefPushButton);
+        pButton->setDefault(item.eKind == EKind::DefPushButton);
         pButton->setGeometry(rc);
         return pButton;
     }
     case EKind::GroupBox: {
         auto* pGroup = new QGroupBox(strCaption, pParent);
         pGroup->setGeometry(rc);
-        pGroup->setFocusPolicy(Qt::NoFocus);
         // Only a frame: the controls inside it are its siblings and must
         // get the mouse.
         pGroup->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -89,7 +97,7 @@ QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect&
         // An icon control takes the icon's own size, whatever the template says.
         constexpr int kIconSize = 32;
         auto* pIcon = new QLabel(pParent);
-        pIcon->setPixmap(QIcon(strCaption).pixmap(kIconSize, kIconSize));
+        pIcon->setPixmap(QIcon(IconPath(item.pszCaption)).pixmap(kIconSize, kIconSize));
         pIcon->setGeometry(rc.x(), rc.y(), kIconSize, kIconSize);
         return pIcon;
     }
@@ -106,7 +114,6 @@ QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect&
     case EKind::Edit: {
         auto* pEdit = new QLineEdit(pParent);
         pEdit->setReadOnly(true);
-        pEdit->setFocusPolicy(Qt::StrongFocus);
         pEdit->setGeometry(rc);
         return pEdit;
     }
@@ -116,21 +123,69 @@ QWidget* CreateControl(const CTemplateItem& item, QWidget* pParent, const QRect&
 
 } // namespace
 
-void CreateTemplateControls(QWidget* pParent, std::span<const CTemplateItem> items,
+void CreateTemplateControls(QWidget* pClient, const CDialogTemplate& dlg,
                             QHash<int, QWidget*>& controls)
 {
-    const CDialogUnits units(pParent->font());
+    pClient->setFont(DialogFont(dlg));
+    const CDialogUnits units(pClient->font());
+    pClient->setFixedSize(units.MapDialogSize(dlg.cx, dlg.cy));
     QWidget* pPrevTabStop = nullptr;
-    for (const CTemplateItem& item : items) {
-        QWidget* pWidget = CreateControl(item, pParent, units.MapDialogRect(item.rc));
+    for (const CTemplateItem& item : dlg.items) {
+        QWidget* pWidget = CreateControl(item, pClient, units.MapDialogRect(item.rc));
         if (item.pszAccessibleName)
-            pWidget->setAccessibleName(QString::fromLatin1(item.pszAccessibleName));
+            pWidget->setAccessibleName(QString::fromUtf8(item.pszAccessibleName));
         if (item.nID != IDC_STATIC)
             controls.insert(item.nID, pWidget);
-        if (pWidget->focusPolicy() & Qt::TabFocus) {
+        pWidget->setFocusPolicy(IsTabStop(item.eKind) ? Qt::StrongFocus : Qt::NoFocus);
+        if (IsTabStop(item.eKind)) {
             if (pPrevTabStop)
                 QWidget::setTabOrder(pPrevTabStop, pWidget);
             pPrevTabStop = pWidget;
         }
     }
+}
+
+CMenuBarParts CreateMenuBar(QMenuBar* pMenuBar, std::span<const CMenuItem> menu,
+                            QHash<int, QAction*>& items)
+{
+    CMenuBarParts parts;
+    auto addCommand = [&items](QWidget* pMenu, const CMenuItem& item) {
+        auto* pAction = new QAction(QString::fromUtf8(item.pszText), pMenu);
+        pAction->setCheckable(item.bCheckable);
+        pMenu->addAction(pAction);
+        items.insert(item.nID, pAction);
+    };
+    for (const CMenuItem& entry : menu) {
+        if (entry.eKind != EMenuKind::Popup) {
+            addCommand(pMenuBar, entry);
+            continue;
+        }
+        QMenu* pPopup = pMenuBar->addMenu(QString::fromUtf8(entry.pszText));
+        for (const CMenuItem& item : entry.items) {
+            switch (item.eKind) {
+            case EMenuKind::Command:
+                addCommand(pPopup, item);
+                break;
+            case EMenuKind::Separator:
+                pPopup->addSeparator();
+                break;
+            case EMenuKind::PortDevicesSlot:
+                parts.pPortMenu = pPopup;
+                break;
+            case EMenuKind::OtherPort:
+                parts.pOtherPort = pPopup->addAction(QString::fromUtf8(item.pszText));
+                break;
+            case EMenuKind::Popup:
+                break;
+            }
+        }
+    }
+    return parts;
+}
+
+void CreateAboutBox(CAboutDlg& dlg)
+{
+    dlg.setWindowTitle(QString::fromUtf8(kAboutDialog.pszTitle));
+    CreateTemplateControls(&dlg, kAboutDialog, dlg.Controls());
+    dlg.OnInitDialog();
 }

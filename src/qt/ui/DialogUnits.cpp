@@ -1,4 +1,4 @@
-#include "ui/DialogUnits.h"
+#include "qt/ui/DialogUnits.h"
 
 #include <QFontMetrics>
 
@@ -22,16 +22,16 @@ CDialogUnits::CDialogUnits(const QFont& font)
     m_nBaseY = fm.height();
 }
 
-QRect CDialogUnits::MapDialogRect(const QRect& rc) const
+QRect CDialogUnits::MapDialogRect(const CDlgRect& rc) const
 {
-    const int left = MulDiv(rc.left(), m_nBaseX, 4);
-    const int top = MulDiv(rc.top(), m_nBaseY, 8);
-    const int right = MulDiv(rc.left() + rc.width(), m_nBaseX, 4);
-    const int bottom = MulDiv(rc.top() + rc.height(), m_nBaseY, 8);
+    const int left = MulDiv(rc.x, m_nBaseX, 4);
+    const int top = MulDiv(rc.y, m_nBaseY, 8);
+    const int right = MulDiv(rc.x + rc.cx, m_nBaseX, 4);
+    const int bottom = MulDiv(rc.y + rc.cy, m_nBaseY, 8);
     return QRect(left, top, right - left, bottom - top);
 }
 
-QSize CDialogUnits::MapDialogSize(const QSize& size) const
+QSize CDialogUnits::MapDialogSize(int cx, int cy) const
 {
-    return QSize(MulDiv(size.width(), m_nBaseX, 4), MulDiv(size.height(), m_nBaseY, 8));
+    return QSize(MulDiv(cx, m_nBaseX, 4), MulDiv(cy, m_nBaseY, 8));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dialog/DialogTemplate.h"
+
 #include <QFont>
 #include <QRect>
 
@@ -13,8 +15,8 @@ public:
 
     int BaseX() const { return m_nBaseX; }
     int BaseY() const { return m_nBaseY; }
-    QRect MapDialogRect(const QRect& rcDialogUnits) const;
-    QSize MapDialogSize(const QSize& sizeDialogUnits) const;
+    QRect MapDialogRect(const CDlgRect& rcDialogUnits) const;
+    QSize MapDialogSize(int cx, int cy) const;
 
 private:
     int m_nBaseX;

@@ -1,26 +1,20 @@
-#include "ui/FileDialog.h"
+#include "qt/ui/FileDialog.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
 namespace
 {
-FileDialogHook& Hook()
-{
-    static FileDialogHook s_hook;
-    return s_hook;
-}
-
 // Qt reads the patterns from the parentheses at the end of the entry, so the
 // entry must end there.
 QString QtNameFilter(const CFileFilter& filter)
 {
-    const QString strText = filter.strText.trimmed();
-    if (strText.endsWith(QLatin1Char('(') + filter.strPattern + QLatin1Char(')')))
+    const QString strText = QString::fromStdString(filter.strText).trimmed();
+    const QString strPattern = QString::fromStdString(filter.strPattern);
+    if (strText.endsWith(QLatin1Char('(') + strPattern + QLatin1Char(')')))
         return strText;
-    return strText + QStringLiteral(" (") + filter.strPattern + QLatin1Char(')');
+    return strText + QStringLiteral(" (") + strPattern + QLatin1Char(')');
 }
 // The dialog's own boxes (replace this file?) name the file the user picked:
 // data, never markup.
@@ -41,34 +35,24 @@ protected:
 };
 } // namespace
 
-FileDialogHook SetFileDialogHook(FileDialogHook hook)
+std::optional<std::string> DoFileDialog(QWidget* pParent, const CFileDialogCall& call)
 {
-    FileDialogHook old = std::move(Hook());
-    Hook() = std::move(hook);
-    return old;
-}
-
-std::optional<QString> DoFileDialog(const CFileDialogCall& call)
-{
-    if (Hook())
-        return Hook()(call);
-
-    QFileDialog dialog(QApplication::activeWindow());
+    QFileDialog dialog(pParent);
     CPlainTextBoxes plainBoxes;
     dialog.installEventFilter(&plainBoxes);
     // A name that does not exist may be typed into the Open dialog too.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(call.bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !call.bOverwritePrompt);
-    dialog.setDefaultSuffix(call.strDefExt);
+    dialog.setDefaultSuffix(QString::fromStdString(call.strDefExt));
     QStringList nameFilters;
     for (const CFileFilter& filter : call.filters)
         nameFilters.append(QtNameFilter(filter));
     dialog.setNameFilters(nameFilters);
-    const QFileInfo initial(call.strFileName);
+    const QFileInfo initial(QString::fromStdString(call.strFileName));
     dialog.setDirectory(initial.path());
     dialog.selectFile(initial.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return dialog.selectedFiles().constFirst().toStdString();
 }

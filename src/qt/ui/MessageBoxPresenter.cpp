@@ -1,27 +1,26 @@
-#include "ui/MessageBoxPresenter.h"
+#include "qt/ui/MessageBoxPresenter.h"
 
-#include "platform/AppTitle.h"
-#include "platform/MessageBox.h"
+#include "core/dialog/Texts.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QTextEdit>
 
 namespace
 {
 constexpr int kDetailWidth = 480;
+} // namespace
 
-int ShowMessageBox(const CMessageBoxCall& call)
+void ShowMessageBox(QWidget* pParent, const CMessageBoxCall& call)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromLatin1(kAppTitle));
+    QMessageBox box(pParent);
+    box.setWindowTitle(QString::fromUtf8(kAppTitle));
     // Port names, paths and system reasons are data, never markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(call.strText);
-    box.setIcon((call.nType & MB_ICONHAND) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    box.setText(QString::fromStdString(call.strText));
+    box.setIcon(call.eIcon == EIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
-    if (!call.strDetail.isEmpty()) {
-        box.setDetailedText(call.strDetail);
+    if (!call.strDetail.empty()) {
+        box.setDetailedText(QString::fromStdString(call.strDetail));
         // Advice with commands in it is read whole: wrapped, in a wider pane.
         if (auto* pDetail = box.findChild<QTextEdit*>()) {
             pDetail->setLineWrapMode(QTextEdit::WidgetWidth);
@@ -30,11 +29,4 @@ int ShowMessageBox(const CMessageBoxCall& call)
         }
     }
     box.exec();
-    return IDOK;
-}
-} // namespace
-
-void InstallMessageBoxPresenter()
-{
-    SetMessageBoxHook(ShowMessageBox);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
-// Shows the program's message boxes as modal boxes over the active window,
-// titled with the program's name. The window program puts it in place at start.
-void InstallMessageBoxPresenter();
+#include "core/dialog/DlgWindow.h"
+
+class QWidget;
+
+// A message box of the program, modal over pParent, titled with the
+// program's name; its text and details are plain text.
+void ShowMessageBox(QWidget* pParent, const CMessageBoxCall& call);

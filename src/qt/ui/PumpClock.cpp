@@ -1,6 +1,4 @@
-#include "ui/WindowPump.h"
-
-#include "platform/Clock.h"
+#include "qt/ui/PumpClock.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -12,8 +10,9 @@ constexpr std::chrono::milliseconds kPreciseEnd{2};
 
 bool s_bStopping = false;
 QEventLoop* s_pWaiting = nullptr;
+} // namespace
 
-bool PumpWindowSystem(CSteadyClock::time_point deadline)
+bool CPumpClock::WaitUntil(CSteadyClock::time_point deadline)
 {
     using namespace std::chrono;
     for (;;) {
@@ -21,19 +20,15 @@ bool PumpWindowSystem(CSteadyClock::time_point deadline)
         if (s_bStopping)
             return false;
         if (remaining.count() <= 0)
-            return true;
+            break;
         QEventLoop loop;
         QTimer::singleShot(remaining, Qt::PreciseTimer, &loop, &QEventLoop::quit);
         s_pWaiting = &loop;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         s_pWaiting = nullptr;
     }
-}
-} // namespace
-
-void InstallWindowPump()
-{
-    SetWaitPump(PumpWindowSystem);
+    SleepUntil(deadline);
+    return true;
 }
 
 void StopWindowWaits()
