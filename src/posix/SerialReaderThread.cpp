@@ -1,48 +1,20 @@
-// The reader thread: every byte from the adapter, in order, to the owner.
+// The reader thread: every byte from the adapter, in order, to the queue.
 
-#include "platform/RegisteredMessage.h"
-#include "serial/SerialPort.h"
-#include "serial/WireLog.h"
+#include "core/serial/WireLog.h"
+#include "posix/SerialPort.h"
 
-#include <QCoreApplication>
 #include <pthread.h>
-
-#if defined(__SANITIZE_THREAD__)
-extern "C" void AnnotateIgnoreWritesBegin(const char* pFile, int nLine);
-extern "C" void AnnotateIgnoreWritesEnd(const char* pFile, int nLine);
-extern "C" void AnnotateIgnoreReadsBegin(const char* pFile, int nLine);
-extern "C" void AnnotateIgnoreReadsEnd(const char* pFile, int nLine);
-#endif
 
 namespace
 {
 // Received characters and every modem-line change end the first wait.
 constexpr std::uint32_t kFirstWaitEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 
-// Qt's event queue hands the event to the GUI thread under a lock the thread
-// sanitizer cannot see, Qt not being instrumented; in that build the making
-// and queueing of the event are kept out of its view, or every handler (and
-// the queue growing on this thread) would look racy.
-template <class TMake> void PostToOwner(CSerialPort* pPort, TMake make)
-{
-    if (!pPort->m_pOwner)
-        return;
-#if defined(__SANITIZE_THREAD__)
-    AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
-    AnnotateIgnoreReadsBegin(__FILE__, __LINE__);
-#endif
-    QCoreApplication::postEvent(pPort->m_pOwner, make());
-#if defined(__SANITIZE_THREAD__)
-    AnnotateIgnoreReadsEnd(__FILE__, __LINE__);
-    AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
-#endif
-}
-
-// Tells the owner once that the device is gone, then sleeps until Close
+// Tells the queue once that the device is gone, then sleeps until Close
 // wakes us: a hung-up device never comes back, and must not be polled.
 unsigned ReportHangup(CSerialPort* pPort)
 {
-    PostToOwner(pPort, [] { return new QEvent(PROC_KOLV_HANGUP); });
+    pPort->m_pQueue->PostHangup();
     while (!pPort->m_bStopThread)
         pPort->m_hComm.WaitEvent(pPort->m_hShutdownEvent);
     return 0;
@@ -73,7 +45,7 @@ unsigned SerialReaderThread(CSerialPort* pPort)
 
     // What is there, a pass. The idle pause lasts until a byte arrives or
     // Close wakes us, so an idle line costs no wake-ups and a byte is not
-    // delayed. While the owner is behind we wait for room and the terminal
+    // delayed. While the receiver is behind we wait for room and the terminal
     // holds the bytes; they then come in larger chunks.
     const std::shared_ptr<CReceiveGate> pGate = pPort->m_pReceiveGate;
     for (;;) {
@@ -85,14 +57,11 @@ unsigned SerialReaderThread(CSerialPort* pPort)
         const std::size_t nRead = port.ReadBytes(bytes, sizeof bytes);
         for (std::size_t i = 0; i < nRead; ++i)
             CWireLog::Received(bytes[i]);
-        if (nRead == 0 || !pPort->m_pOwner) {
+        if (nRead == 0)
             pGate->Leave();
-        } else {
-            PostToOwner(pPort, [&] {
-                return new CReceivedByteEvent(CReceivedChunk(
-                    QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(nRead)), pGate));
-            });
-        }
+        else
+            pPort->m_pQueue->PostReceived(
+                CReceivedChunk(std::string(reinterpret_cast<const char*>(bytes), nRead), pGate));
         if (pPort->m_bStopThread)
             return 0;
         if (port.IsGone())

@@ -1,7 +1,7 @@
-#include "port/StoredPort.h"
+#include "posix/SettingsPortStore.h"
 
-#include "platform/ConfigHome.h"
-#include "platform/WholeFile.h"
+#include "posix/ConfigHome.h"
+#include "posix/PosixFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@ namespace
 
 const QString kPortValue = QStringLiteral("Port");
 // A store file is a few lines; anything far larger is not one.
-constexpr qint64 kMaxStoreSize = 1 << 20;
+constexpr std::size_t kMaxStoreSize = 1 << 20;
 
 // Qt's reader takes almost any text; a file we did not write is only used
 // when every line is a comment, a section or a "name=value" entry whose
@@ -55,11 +55,20 @@ bool IsSettingsText(const QByteArray& bytes)
 // nothing otherwise (and nothing else is opened, nor waited for).
 std::optional<QByteArray> ReadStoreText()
 {
-    QByteArray bytes;
-    if (ReadRegularFile(StoredPortFile(), kMaxStoreSize + 1, bytes) != EReadResult::Read ||
-        bytes.size() > kMaxStoreSize || !IsSettingsText(bytes))
+    std::string bytes;
+    if (CPosixFiles().ReadRegularFile(CSettingsPortStore::StoredPortFile(), kMaxStoreSize + 1,
+                                      bytes) != EReadResult::Read ||
+        bytes.size() > kMaxStoreSize)
         return std::nullopt;
-    return bytes;
+    QByteArray text(bytes.data(), qsizetype(bytes.size()));
+    if (!IsSettingsText(text))
+        return std::nullopt;
+    return text;
+}
+
+bool StoreExists()
+{
+    return QFileInfo::exists(QString::fromStdString(CSettingsPortStore::StoredPortFile()));
 }
 
 // Qt's INI reader and writer work on a private copy: their own access to the
@@ -76,37 +85,36 @@ std::unique_ptr<QSettings> OpenCopy(const QTemporaryDir& dir, const QByteArray& 
 
 } // namespace
 
-QString StoredPortFile()
+std::string CSettingsPortStore::StoredPortFile()
 {
-    return UserConfigHome() + QStringLiteral("/KOLV/RT318.conf");
+    return UserConfigHome() + "/KOLV/RT318.conf";
 }
 
-bool LoadStoredPort(QString& strPort)
+std::optional<std::string> CSettingsPortStore::Load()
 {
-    if (!QFileInfo::exists(StoredPortFile()))
-        return false;
+    if (!StoreExists())
+        return std::nullopt;
     const std::optional<QByteArray> text = ReadStoreText();
     const QTemporaryDir dir;
     const std::unique_ptr<QSettings> pStore = text ? OpenCopy(dir, *text) : nullptr;
-    strPort = pStore ? pStore->value(kPortValue).toString() : QString();
-    if (strPort.isEmpty())
-        strPort = QString::fromLatin1(kPortWithoutValue);
-    return true;
+    return pStore ? pStore->value(kPortValue).toString().toStdString() : std::string();
 }
 
-bool SaveStoredPort(const QString& strPort)
+bool CSettingsPortStore::Save(const std::string& strPort)
 {
     // A missing file is made; one that is there must be ours to rewrite.
-    const std::optional<QByteArray> text =
-        QFileInfo::exists(StoredPortFile()) ? ReadStoreText() : QByteArray();
+    const std::optional<QByteArray> text = StoreExists() ? ReadStoreText() : QByteArray();
     const QTemporaryDir dir;
     const std::unique_ptr<QSettings> pStore = text ? OpenCopy(dir, *text) : nullptr;
     if (!pStore)
         return false;
-    pStore->setValue(kPortValue, strPort);
+    pStore->setValue(kPortValue, QString::fromStdString(strPort));
     pStore->sync();
     QFile copy(pStore->fileName());
-    return pStore->status() == QSettings::NoError && copy.open(QIODevice::ReadOnly) &&
-           QDir().mkpath(QFileInfo(StoredPortFile()).path()) &&
-           WriteWholeFile(StoredPortFile(), copy.readAll());
+    if (pStore->status() != QSettings::NoError || !copy.open(QIODevice::ReadOnly) ||
+        !QDir().mkpath(QFileInfo(QString::fromStdString(StoredPortFile())).path()))
+        return false;
+    const QByteArray bytes = copy.readAll();
+    return CPosixFiles().WriteWholeFile(StoredPortFile(),
+                                        std::string_view(bytes.constData(), bytes.size()));
 }

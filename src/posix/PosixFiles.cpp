@@ -1,4 +1,4 @@
-#include "platform/WholeFile.h"
+#include "posix/PosixFiles.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,15 +14,20 @@ namespace
 // As the kernel gives up on a chain of links.
 constexpr int kMaxLinks = 40;
 
-void SetReason(QString* pstrReason, const QString& strReason)
+void SetReason(std::string* pstrReason, const std::string& strReason)
 {
     if (pstrReason)
         *pstrReason = strReason;
 }
 
-QString NotRegularReason(unsigned nMode)
+void SetReason(std::string* pstrReason, const QString& strReason)
 {
-    return QStringLiteral("This is %1, not a regular file.").arg(FileKind(nMode & S_IFMT));
+    SetReason(pstrReason, strReason.toStdString());
+}
+
+std::string NotRegularReason(unsigned nMode)
+{
+    return "This is " + FileKind(nMode & S_IFMT) + ", not a regular file.";
 }
 
 // The kernel's protected_symlinks rule: in a sticky world-writable folder a
@@ -37,7 +42,7 @@ bool MayFollow(const QString& strLink, const struct stat& link)
 }
 
 // The path a write through strPath lands on: the end of its chain of links.
-bool ResolveWriteTarget(const QString& strPath, QString& strTarget, QString* pstrReason)
+bool ResolveWriteTarget(const QString& strPath, QString& strTarget, std::string* pstrReason)
 {
     QString strCurrent = QFileInfo(strPath).absoluteFilePath();
     for (int nDepth = 0; nDepth <= kMaxLinks; ++nDepth) {
@@ -48,8 +53,7 @@ bool ResolveWriteTarget(const QString& strPath, QString& strTarget, QString* pst
             return true;
         }
         if (!MayFollow(strCurrent, link)) {
-            SetReason(pstrReason,
-                      QStringLiteral("This is a link in a shared folder, and not yours."));
+            SetReason(pstrReason, std::string("This is a link in a shared folder, and not yours."));
             return false;
         }
         char buffer[PATH_MAX];
@@ -67,23 +71,23 @@ bool ResolveWriteTarget(const QString& strPath, QString& strTarget, QString* pst
     return false;
 }
 
-bool WriteAll(int nFd, const QByteArray& bytes)
+bool WriteAll(int nFd, std::string_view bytes)
 {
-    qint64 nDone = 0;
+    std::size_t nDone = 0;
     while (nDone < bytes.size()) {
-        const ssize_t n = write(nFd, bytes.constData() + nDone, size_t(bytes.size() - nDone));
+        const ssize_t n = write(nFd, bytes.data() + nDone, bytes.size() - nDone);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        nDone += n;
+        nDone += std::size_t(n);
     }
     return true;
 }
 
 // Over the old content, for a file whose folder has no room for a temporary
 // one or that has other names a replacement would part from it.
-bool WriteInPlace(const QString& strTarget, const QByteArray& bytes, QString* pstrReason)
+bool WriteInPlace(const QString& strTarget, std::string_view bytes, std::string* pstrReason)
 {
     const int nFd = open(QFile::encodeName(strTarget).constData(),
                          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -95,7 +99,7 @@ bool WriteInPlace(const QString& strTarget, const QByteArray& bytes, QString* ps
     bool bOk = fstat(nFd, &info) == 0 && S_ISREG(info.st_mode);
     if (!bOk)
         SetReason(pstrReason, NotRegularReason(info.st_mode));
-    else if (!WriteAll(nFd, bytes) || ftruncate(nFd, bytes.size()) != 0 || fsync(nFd) != 0) {
+    else if (!WriteAll(nFd, bytes) || ftruncate(nFd, off_t(bytes.size())) != 0 || fsync(nFd) != 0) {
         SetReason(pstrReason, qt_error_string(errno));
         bOk = false;
     }
@@ -108,30 +112,30 @@ bool WriteInPlace(const QString& strTarget, const QByteArray& bytes, QString* ps
 
 } // namespace
 
-QString FileKind(unsigned nType)
+std::string FileKind(unsigned nType)
 {
     switch (nType) {
     case S_IFIFO:
-        return QStringLiteral("a FIFO (named pipe)");
+        return "a FIFO (named pipe)";
     case S_IFREG:
-        return QStringLiteral("a regular file");
+        return "a regular file";
     case S_IFDIR:
-        return QStringLiteral("a folder");
+        return "a folder";
     case S_IFSOCK:
-        return QStringLiteral("a socket");
+        return "a socket";
     case S_IFBLK:
-        return QStringLiteral("a block device");
+        return "a block device";
     case S_IFCHR:
-        return QStringLiteral("a character device");
+        return "a character device";
     default:
-        return QStringLiteral("not a file");
+        return "not a file";
     }
 }
 
-EReadResult ReadRegularFile(const QString& strPath, qint64 nMaxBytes, QByteArray& bytes,
-                            QString* pstrReason)
+EReadResult CPosixFiles::ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes,
+                                         std::string& bytes, std::string* pstrReason)
 {
-    const QByteArray path = QFile::encodeName(strPath);
+    const QByteArray path = QFile::encodeName(QString::fromStdString(strPath));
     struct stat info = {};
     if (stat(path.constData(), &info) != 0) {
         SetReason(pstrReason, qt_error_string(errno));
@@ -153,9 +157,9 @@ EReadResult ReadRegularFile(const QString& strPath, qint64 nMaxBytes, QByteArray
         result = EReadResult::NotRegular;
     } else {
         bytes.resize(nMaxBytes);
-        qint64 nDone = 0;
+        std::size_t nDone = 0;
         while (nDone < nMaxBytes) {
-            const ssize_t n = read(nFd, bytes.data() + nDone, size_t(nMaxBytes - nDone));
+            const ssize_t n = read(nFd, bytes.data() + nDone, nMaxBytes - nDone);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
@@ -164,7 +168,7 @@ EReadResult ReadRegularFile(const QString& strPath, qint64 nMaxBytes, QByteArray
             }
             if (n <= 0)
                 break;
-            nDone += n;
+            nDone += std::size_t(n);
         }
         bytes.resize(nDone);
     }
@@ -172,10 +176,11 @@ EReadResult ReadRegularFile(const QString& strPath, qint64 nMaxBytes, QByteArray
     return result;
 }
 
-bool WriteWholeFile(const QString& strPath, const QByteArray& bytes, QString* pstrReason)
+bool CPosixFiles::WriteWholeFile(const std::string& strPath, std::string_view bytes,
+                                 std::string* pstrReason)
 {
     QString strTarget;
-    if (!ResolveWriteTarget(strPath, strTarget, pstrReason))
+    if (!ResolveWriteTarget(QString::fromStdString(strPath), strTarget, pstrReason))
         return false;
     struct stat info = {};
     const bool bExists = lstat(QFile::encodeName(strTarget).constData(), &info) == 0;
@@ -196,7 +201,7 @@ bool WriteWholeFile(const QString& strPath, const QByteArray& bytes, QString* ps
         return false;
     }
     errno = 0;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
         SetReason(pstrReason, file.error() != QFileDevice::NoError ? file.errorString()
                                                                    : qt_error_string(errno));
         return false; // the temporary file goes with the object

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 // The per-user configuration folder: $XDG_CONFIG_HOME, or ~/.config when it
 // is unset, empty or not absolute. Read anew on every call.
-QString UserConfigHome();
+std::string UserConfigHome();

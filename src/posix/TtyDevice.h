@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <termios.h>
 
 class CWakeEvent;
@@ -29,25 +30,12 @@ struct CCommTimeouts {
 // (any case, one trailing ':') is the link ports/comN in the user's KOLV
 // configuration folder when that exists, else /dev/ttyS(n-1). Empty for any
 // other name.
-QString ResolvePortPath(const QString& strName);
+std::string ResolvePortPath(const std::string& strName);
 
 // Raw 8N1 at nBaudRate, no parity, no hardware or software flow control, no
 // character translation, receiver on, modem status ignored. False when the
 // speed is not one the terminal interface knows.
 bool ApplyLineSettings(termios& state, unsigned nBaudRate);
-
-// Who may use a device, and who holds it: what the advice is made from.
-struct CDeviceAccess {
-    unsigned nMode = 0; // permission bits of the device
-    QString strOwner;
-    QString strGroup;
-    QString strHolder; // "name (process N)" holding the device; empty when unknown
-};
-// What to do when the device may not be opened: join the group only when a
-// group other than root may read and write it; otherwise a udev rule.
-QString PermissionAdvice(const CDeviceAccess& access);
-// Names the process that holds the device, where one is known.
-QString BusyAdvice(const CDeviceAccess& access);
 
 // One serial port, opened exclusively on a terminal device. Reads and writes
 // never block without bound; waits can be ended at once through a CWakeEvent.
@@ -62,9 +50,9 @@ public:
     // Opens and locks the port for this program alone; anything but a
     // terminal device is refused before it is opened for good. On failure
     // FailureDetail() says why, in words for the user.
-    bool Open(const QString& strName);
+    bool Open(const std::string& strName);
     bool IsOpen() const { return m_nFd >= 0; }
-    QString FailureDetail() const;
+    std::string FailureDetail() const;
     void Close();
 
     // Drops whatever is waiting in either direction.
@@ -99,11 +87,11 @@ public:
 
 private:
     void ApplyReadTimeouts(termios& state) const;
-    QString FailureReason() const;
+    std::string FailureReason() const;
 
     int m_nFd = -1;
-    QString m_strName;
-    QString m_strPath;
+    std::string m_strName;
+    std::string m_strPath;
     int m_nError = 0;
     // The kind of file the path named (S_IFMT bits), for refusing non-devices.
     unsigned m_nFileType = 0;

@@ -1,4 +1,4 @@
-#include "port/SerialDevices.h"
+#include "posix/DevicePortCatalog.h"
 
 #include <QCollator>
 #include <QDir>
@@ -25,14 +25,24 @@ QString MenuText(QString strText)
 }
 } // namespace
 
-QString SetDeviceFolder(const QString& strFolder)
+std::string CDevicePortCatalog::SetDeviceFolder(const std::string& strFolder)
 {
-    return std::exchange(s_strDeviceFolder, strFolder);
+    return std::exchange(s_strDeviceFolder, QString::fromStdString(strFolder)).toStdString();
 }
 
-QList<CSerialDevice> ListSerialDevices(const QString& strStoredPort)
+std::string CDevicePortCatalog::PortFromTyped(const std::string& strTyped)
 {
-    QList<CSerialDevice> devices;
+    return IsTypedPort(strTyped) ? strTyped : "/dev/" + strTyped;
+}
+
+bool CDevicePortCatalog::IsTypedPort(const std::string& strPort)
+{
+    return strPort.find('/') != std::string::npos;
+}
+
+std::vector<CSerialDevice> CDevicePortCatalog::ListSerialDevices(const std::string& strStoredPort)
+{
+    std::vector<CSerialDevice> devices;
     QSet<QString> reached;
     QCollator numeric;
     numeric.setNumericMode(true);
@@ -52,23 +62,27 @@ QList<CSerialDevice> ListSerialDevices(const QString& strStoredPort)
         if (strTarget.isEmpty())
             continue; // points nowhere
         reached.insert(strTarget);
-        devices.append({link.absoluteFilePath(),
-                        MenuText(ReadableName(link.fileName()) + QStringLiteral(" (") + strTarget +
-                                 QLatin1Char(')'))});
+        devices.push_back({link.absoluteFilePath().toStdString(),
+                           MenuText(ReadableName(link.fileName()) + QStringLiteral(" (") +
+                                    strTarget + QLatin1Char(')'))
+                               .toStdString()});
     }
     const QStringList patterns{QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")};
     for (const QString& strPattern : patterns) {
         for (const QFileInfo& device :
              sorted(root.entryInfoList({strPattern}, QDir::AllEntries | QDir::System))) {
             if (device.exists() && !reached.contains(device.canonicalFilePath()))
-                devices.append({device.absoluteFilePath(), MenuText(device.absoluteFilePath())});
+                devices.push_back({device.absoluteFilePath().toStdString(),
+                                   MenuText(device.absoluteFilePath()).toStdString()});
         }
     }
 
     const bool bStoredListed =
         std::any_of(devices.cbegin(), devices.cend(),
                     [&](const CSerialDevice& d) { return d.strPath == strStoredPort; });
-    if (strStoredPort.contains(QLatin1Char('/')) && !bStoredListed)
-        devices.append({strStoredPort, MenuText(strStoredPort + QStringLiteral(" (absent)"))});
+    if (IsTypedPort(strStoredPort) && !bStoredListed)
+        devices.push_back({strStoredPort, MenuText(QString::fromStdString(strStoredPort) +
+                                                   QStringLiteral(" (absent)"))
+                                              .toStdString()});
     return devices;
 }

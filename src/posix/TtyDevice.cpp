@@ -1,17 +1,21 @@
-#include "platform/TtyDevice.h"
+#include "posix/TtyDevice.h"
 
-#include "platform/ConfigHome.h"
-#include "platform/WakeEvent.h"
-#include "platform/WholeFile.h"
+#include "core/port/PortNames.h"
+#include "posix/ConfigHome.h"
+#include "posix/OpenAdvice.h"
+#include "posix/PosixFiles.h"
+#include "posix/WakeEvent.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -20,6 +24,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -32,66 +37,109 @@ constexpr int kModemSampleMs = 2000;
 constexpr int kWakelessPauseMs = 25;
 
 // Where the user maps a port name "COMn" to a device of his choice.
-QString PortLinkPath(const QString& strNumber)
+std::string PortLinkPath(int nNumber)
 {
-    return UserConfigHome() + QStringLiteral("/KOLV/ports/com") + strNumber;
+    return UserConfigHome() + "/KOLV/ports/com" + std::to_string(nNumber);
 }
 
-const QString kStandardPortPrefix = QStringLiteral("/dev/ttyS");
+constexpr std::string_view kStandardPortPrefix = "/dev/ttyS";
 
 // A user's or group's name from the system's database; the number where it has none.
 template <class TEntry, class TId>
-QString EntryName(TId nId, int (*pLookup)(TId, TEntry*, char*, size_t, TEntry**),
-                  char* TEntry::*pName)
+std::string EntryName(TId nId, int (*pLookup)(TId, TEntry*, char*, size_t, TEntry**),
+                      char* TEntry::*pName)
 {
     TEntry entry{};
     TEntry* pFound = nullptr;
     char buffer[4096];
     if (pLookup(nId, &entry, buffer, sizeof buffer, &pFound) != 0 || !pFound)
-        return QString::number(nId);
-    return QString::fromLocal8Bit(pFound->*pName);
+        return std::to_string(nId);
+    return pFound->*pName;
+}
+
+// The entries of a folder by name, as a listing shows them; "." and ".." left out.
+std::vector<std::string> FolderEntries(const std::string& strFolder)
+{
+    std::vector<std::string> names;
+    if (DIR* pDir = opendir(strFolder.c_str())) {
+        while (const dirent* pEntry = readdir(pDir)) {
+            const std::string strName = pEntry->d_name;
+            if (strName != "." && strName != "..")
+                names.push_back(strName);
+        }
+        closedir(pDir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Where a link points, as an absolute path; empty for anything but a link.
+std::string LinkTarget(const std::string& strLink)
+{
+    char buffer[PATH_MAX];
+    const ssize_t nLength = readlink(strLink.c_str(), buffer, sizeof buffer);
+    if (nLength <= 0)
+        return {};
+    std::error_code error;
+    const std::filesystem::path target(std::string(buffer, std::size_t(nLength)));
+    std::string strTarget =
+        (std::filesystem::absolute(strLink, error).parent_path() / target).lexically_normal();
+    if (strTarget.size() > 1 && strTarget.back() == '/')
+        strTarget.pop_back();
+    return strTarget;
+}
+
+std::string CanonicalPath(const std::string& strPath)
+{
+    char buffer[PATH_MAX];
+    return realpath(strPath.c_str(), buffer) ? std::string(buffer) : std::string();
 }
 
 // The first process /proc shows with the device open; other users' processes
 // are hidden from us, so this may find nobody.
-QString DeviceHolder(const QString& strDevice)
+std::string DeviceHolder(const std::string& strDevice)
 {
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString& strPid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (!strPid.front().isDigit())
+    if (strDevice.empty())
+        return {};
+    for (const std::string& strPid : FolderEntries("/proc")) {
+        if (!std::isdigit(static_cast<unsigned char>(strPid.front())))
             continue;
-        const QDir fds(proc.filePath(strPid + QStringLiteral("/fd")));
-        for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System)) {
-            if (fd.symLinkTarget() != strDevice)
+        const std::string strFds = "/proc/" + strPid + "/fd";
+        for (const std::string& strFd : FolderEntries(strFds)) {
+            if (LinkTarget(strFds + "/" + strFd) != strDevice)
                 continue;
-            QFile comm(proc.filePath(strPid + QStringLiteral("/comm")));
-            const QString strName = comm.open(QIODevice::ReadOnly)
-                                        ? QString::fromLocal8Bit(comm.readAll()).trimmed()
-                                        : QStringLiteral("a program");
-            return QStringLiteral("%1 (process %2)").arg(strName, strPid);
+            std::string strName = "a program";
+            std::string comm;
+            if (CPosixFiles().ReadRegularFile("/proc/" + strPid + "/comm", 256, comm, nullptr) ==
+                EReadResult::Read) {
+                const auto nEnd = comm.find_last_not_of(" \t\n\r\f\v");
+                const auto nBegin = comm.find_first_not_of(" \t\n\r\f\v");
+                strName = nEnd == std::string::npos ? "" : comm.substr(nBegin, nEnd - nBegin + 1);
+            }
+            return strName + " (process " + strPid + ")";
         }
     }
     return {};
 }
 
-CDeviceAccess DeviceAccess(const QString& strPath, bool bFindHolder)
+CDeviceAccess DeviceAccess(const std::string& strPath, bool bFindHolder)
 {
     CDeviceAccess access;
     struct stat info = {};
-    if (stat(QFile::encodeName(strPath).constData(), &info) != 0)
+    if (stat(strPath.c_str(), &info) != 0)
         return access;
     access.nMode = info.st_mode & 07777;
     access.strOwner = EntryName<passwd>(info.st_uid, getpwuid_r, &passwd::pw_name);
     access.strGroup = EntryName<group>(info.st_gid, getgrgid_r, &group::gr_name);
     if (bFindHolder)
-        access.strHolder = DeviceHolder(QFileInfo(strPath).canonicalFilePath());
+        access.strHolder = DeviceHolder(CanonicalPath(strPath));
     return access;
 }
 
 // A character device here has been found to be no terminal.
-QString DeviceKind(unsigned nType)
+std::string DeviceKind(unsigned nType)
 {
-    return nType == S_IFCHR ? QStringLiteral("a device that is not a terminal") : FileKind(nType);
+    return nType == S_IFCHR ? "a device that is not a terminal" : FileKind(nType);
 }
 
 void ChangeModemLine(int nFd, int nLine, bool bOn)
@@ -101,51 +149,20 @@ void ChangeModemLine(int nFd, int nLine, bool bOn)
 }
 } // namespace
 
-QString ResolvePortPath(const QString& strName)
+std::string ResolvePortPath(const std::string& strName)
 {
-    if (strName.contains(QLatin1Char('/')))
+    if (strName.find('/') != std::string::npos)
         return strName;
-    // Anchored to the very end: '$' alone would take "COM1\n" as COM1.
-    static const QRegularExpression s_comName(
-        QRegularExpression::anchoredPattern(QStringLiteral("COM([1-9][0-9]{0,2}):?")),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = s_comName.match(strName);
-    if (!match.hasMatch())
+    const std::optional<int> nNumber = ComPortNumber(strName);
+    if (!nNumber)
         return {};
-    const QString strLink = PortLinkPath(match.captured(1));
+    const std::string strLink = PortLinkPath(*nNumber);
     // The link itself counts, even when it points nowhere: the user mapped
     // this port, and the failure should name the mapping.
     struct stat info = {};
-    if (lstat(QFile::encodeName(strLink).constData(), &info) == 0)
+    if (lstat(strLink.c_str(), &info) == 0)
         return strLink;
-    return kStandardPortPrefix + QString::number(match.captured(1).toInt() - 1);
-}
-
-QString PermissionAdvice(const CDeviceAccess& access)
-{
-    const QString strMode = QStringLiteral("%1").arg(access.nMode, 4, 8, QLatin1Char('0'));
-    if (access.strGroup != QLatin1String("root") && (access.nMode & 0060) == 0060)
-        return QStringLiteral("You have no permission to use the device. Members of the group "
-                              "\"%1\" may read and write it (mode %2). Add your user to it:\n"
-                              "  sudo usermod -aG %1 $USER\n"
-                              "then log out and in again.")
-            .arg(access.strGroup, strMode);
-    return QStringLiteral("You have no permission to use the device. Only %1 may read and write "
-                          "it (owner %1, group %2, mode %3), so joining a group does not help.\n"
-                          "Give access with a udev rule, as the README shows, e.g. in "
-                          "/etc/udev/rules.d/70-rt3180.rules:\n"
-                          "  SUBSYSTEM==\"tty\", ENV{ID_BUS}==\"usb\", TAG+=\"uaccess\"\n"
-                          "then plug the adapter in again.")
-        .arg(access.strOwner, access.strGroup, strMode);
-}
-
-QString BusyAdvice(const CDeviceAccess& access)
-{
-    if (access.strHolder.isEmpty())
-        return QStringLiteral("The port is busy: another program holds it.");
-    return QStringLiteral("The port is busy: %1 holds it. Close that program, then "
-                          "connect again.")
-        .arg(access.strHolder);
+    return std::string(kStandardPortPrefix) + std::to_string(*nNumber - 1);
 }
 
 bool ApplyLineSettings(termios& state, unsigned nBaudRate)
@@ -157,20 +174,19 @@ bool ApplyLineSettings(termios& state, unsigned nBaudRate)
     return cfsetspeed(&state, nBaudRate) == 0;
 }
 
-bool CTtyDevice::Open(const QString& strName)
+bool CTtyDevice::Open(const std::string& strName)
 {
     Close();
     m_strName = strName;
     m_strPath = ResolvePortPath(strName);
     m_nError = 0;
     m_nFileType = S_IFCHR;
-    if (m_strPath.isEmpty())
+    if (m_strPath.empty())
         return false;
 
     // Opening a FIFO could block, and nothing but a terminal may be written to.
-    const QByteArray path = QFile::encodeName(m_strPath);
     struct stat info = {};
-    if (stat(path.constData(), &info) != 0) {
+    if (stat(m_strPath.c_str(), &info) != 0) {
         m_nError = errno;
         return false;
     }
@@ -179,7 +195,7 @@ bool CTtyDevice::Open(const QString& strName)
         m_nError = ENOTTY;
         return false;
     }
-    const int nFd = open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int nFd = open(m_strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (nFd < 0) {
         m_nError = errno;
         return false;
@@ -206,47 +222,42 @@ bool CTtyDevice::Open(const QString& strName)
     return true;
 }
 
-QString CTtyDevice::FailureDetail() const
+std::string CTtyDevice::FailureDetail() const
 {
-    if (m_strPath.isEmpty())
-        return QStringLiteral("\"%1\" is not a serial port name. Use COM1 to COM4 (COMn in "
-                              "general) or a device path such as /dev/ttyUSB0.")
-            .arg(m_strName);
+    if (m_strPath.empty())
+        return NotAPortNameAdvice(m_strName);
 
-    QString strDetail = QStringLiteral("Device: ") + m_strPath;
-    const QFileInfo link(m_strPath);
-    if (link.isSymLink())
-        strDetail += QStringLiteral(" (a link to %1)").arg(link.symLinkTarget());
-    strDetail += QLatin1Char('\n') + FailureReason();
-    if (!m_strName.contains(QLatin1Char('/')) && m_strPath.startsWith(kStandardPortPrefix)) {
+    std::string strDetail = "Device: " + m_strPath;
+    struct stat link = {};
+    if (lstat(m_strPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        strDetail += " (a link to " + LinkTarget(m_strPath) + ")";
+    strDetail += "\n" + FailureReason();
+    if (m_strName.find('/') == std::string::npos && m_strPath.starts_with(kStandardPortPrefix)) {
         // A USB adapter or any other device is reached through the user's own mapping.
-        const QString strNumber =
-            QString::number(m_strPath.mid(kStandardPortPrefix.size()).toInt() + 1);
-        strDetail += QStringLiteral("\nTo use another device as %1, make %2 a link to it.")
-                         .arg(m_strName, PortLinkPath(strNumber));
+        const int nNumber = std::atoi(m_strPath.c_str() + kStandardPortPrefix.size()) + 1;
+        strDetail += "\n" + MappingHint(m_strName, PortLinkPath(nNumber));
     }
     return strDetail;
 }
 
-QString CTtyDevice::FailureReason() const
+std::string CTtyDevice::FailureReason() const
 {
     switch (m_nError) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return QStringLiteral("The device does not exist. Is the adapter plugged in?");
+        return kAdviceAbsent;
     case EIO:
-        return QStringLiteral("There is no serial port hardware behind this device.");
+        return kAdviceNoHardware;
     case EACCES:
     case EPERM:
         return PermissionAdvice(DeviceAccess(m_strPath, false));
     case EBUSY:
         return BusyAdvice(DeviceAccess(m_strPath, true));
     case ENOTTY:
-        return QStringLiteral("This is %1, not a serial port (not a terminal device).")
-            .arg(DeviceKind(m_nFileType));
+        return NotATerminalAdvice(DeviceKind(m_nFileType));
     default:
-        return QString::fromLocal8Bit(strerror(m_nError));
+        return std::strerror(m_nError);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "platform/WakeEvent.h"
+#include "posix/WakeEvent.h"
 
 #include <cstdint>
 #include <sys/eventfd.h>

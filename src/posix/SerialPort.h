@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/serial/SerialPort.h"
+#include "posix/TtyDevice.h"
+#include "posix/WakeEvent.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+// The serial link on a terminal device: exclusive open, raw 9600 8N1, DTR on,
+// RTS off, bounded writes, and a reader thread that Close wakes at once.
+class CSerialPort : public ISerialPort
+{
+public:
+    CSerialPort() = default;
+    // Closes a port that is still open, so the reader never outlives us.
+    ~CSerialPort() override;
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    COpenResult Open(const std::string& strPort, IReceiveQueue& queue) override;
+    bool Write(std::string_view bytes) override;
+    void Close() override;
+    bool WasOpened() const override { return m_bOpened; }
+
+    // Tests make one configuration step of Open fail (0 to 4, in the order
+    // Open takes them) to see it reported; -1 in the program.
+    static inline int s_nFailingStep = -1;
+
+    // What the port and its reader share.
+    // Receives what the reader finds; set by Open.
+    IReceiveQueue* m_pQueue = nullptr;
+    // What the reader may have posted and the receiver not yet handled; a new
+    // one each Open, as chunks of the last link may still be queued.
+    std::shared_ptr<CReceiveGate> m_pReceiveGate;
+    bool m_bOpened = false;
+    // Wakes the reader from any wait; exists from Open to Close.
+    CWakeEvent m_hShutdownEvent;
+    CTtyDevice m_hComm;
+    CCommTimeouts m_CommTimeouts;
+    const std::uint32_t m_dwEventMask = EV_RXCHAR | EV_TXEMPTY | EV_CTS;
+    // The only value both threads touch while the reader runs.
+    std::atomic<bool> m_bStopThread{false};
+    std::thread m_hThread;
+    std::string m_strPort;
+    std::uint32_t m_nBaudRate = 9600;
+};
+
+// The reader: waits for the first received character, then reads the port,
+// what is there a pass, until m_bStopThread is set. Returns 0.
+unsigned SerialReaderThread(CSerialPort* pPort);
