@@ -3,6 +3,7 @@
 
 #include "qt/app/DialogWindow.h"
 
+#include "core/dialog/RT3180Dlg.h"
 #include "core/dialog/Resource.h"
 #include "core/dialog/Texts.h"
 #include "qt/controls/AboutDlg.h"
@@ -39,8 +40,9 @@ CDialogWindow::CDialogWindow(IClock* pClock, QWidget* pParent)
     : QDialog(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      m_dlg(*this, CDlgPlatform{pClock ? *pClock : m_pumpClock, m_serial, m_queue, m_store, m_files,
-                                m_ports})
+      m_pDlg(
+          std::make_unique<CRT3180Dlg>(*this, CDlgPlatform{pClock ? *pClock : m_pumpClock, m_serial,
+                                                           m_queue, m_store, m_files, m_ports}))
 {
     setWindowTitle(QString::fromUtf8(kMainDialog.pszTitle));
     setWindowIcon(QIcon(QStringLiteral(":/rt3180.ico")));
@@ -50,11 +52,36 @@ CDialogWindow::CDialogWindow(IClock* pClock, QWidget* pParent)
 
 CDialogWindow::~CDialogWindow() = default;
 
+const CDriveProtocol& CDialogWindow::Drive() const
+{
+    return m_pDlg->Drive();
+}
+
+bool CDialogWindow::IsConnected() const
+{
+    return Drive().IsConnected();
+}
+
+bool CDialogWindow::IsInSequence() const
+{
+    return Drive().IsInSequence();
+}
+
+bool CDialogWindow::IsReplyTimerPending() const
+{
+    return Drive().IsReplyTimerPending();
+}
+
+bool CDialogWindow::IsTestOn() const
+{
+    return Drive().IsTestOn();
+}
+
 bool CDialogWindow::Create()
 {
     if (!m_bInitialised) {
         m_bInitialised = true;
-        m_dlg.OnInitDialog();
+        m_pDlg->OnInitDialog();
     }
     return true;
 }
@@ -97,7 +124,7 @@ void CDialogWindow::ConnectMessageMap()
     auto onClicked = [this](int nID, void (CRT3180Dlg::*pHandler)()) {
         if (auto* pButton = qobject_cast<QPushButton*>(GetDlgItem(nID)))
             connect(pButton, &QPushButton::clicked, this,
-                    [this, pHandler] { (m_dlg.*pHandler)(); });
+                    [this, pHandler] { ((*m_pDlg).*pHandler)(); });
     };
     // Qt turns a checkable item's mark over before it reports the choice; the
     // dialog sets the marks itself, from the menu as it was.
@@ -106,7 +133,7 @@ void CDialogWindow::ConnectMessageMap()
             connect(pAction, &QAction::triggered, this, [this, pAction, pHandler](bool bChecked) {
                 if (pAction->isCheckable())
                     pAction->setChecked(!bChecked);
-                (m_dlg.*pHandler)();
+                ((*m_pDlg).*pHandler)();
             });
         }
     };
@@ -115,7 +142,7 @@ void CDialogWindow::ConnectMessageMap()
     // Only a user's choice in a list is a selection change; selections made
     // by the program raise none.
     for (int nID : {IDC_IDLE, IDC_CURRENT, IDC_RESOLUTION})
-        connect(List(nID), &QComboBox::activated, this, [this] { m_dlg.OnSelChangeSetting(); });
+        connect(List(nID), &QComboBox::activated, this, [this] { m_pDlg->OnSelChangeSetting(); });
 
     onCommand(ID_FILE_OPEN, &CRT3180Dlg::OnFileOpen);
     onCommand(ID_FILE_SAVE, &CRT3180Dlg::OnFileSave);
@@ -125,9 +152,9 @@ void CDialogWindow::ConnectMessageMap()
     onCommand(ID_PORT_COM4, &CRT3180Dlg::OnPortCom4);
     // The devices present are looked for each time the menu opens.
     if (m_pPortMenu)
-        connect(m_pPortMenu, &QMenu::aboutToShow, this, [this] { m_dlg.FillDeviceItems(); });
+        connect(m_pPortMenu, &QMenu::aboutToShow, this, [this] { m_pDlg->FillDeviceItems(); });
     if (m_pOtherPortItem)
-        connect(m_pOtherPortItem, &QAction::triggered, this, [this] { m_dlg.OnPortOther(); });
+        connect(m_pOtherPortItem, &QAction::triggered, this, [this] { m_pDlg->OnPortOther(); });
 
     onClicked(IDCANCEL, &CRT3180Dlg::OnCancel);
     onCommand(IDCANCEL, &CRT3180Dlg::OnCancel);
@@ -141,7 +168,7 @@ void CDialogWindow::ConnectMessageMap()
 
 void CDialogWindow::reject()
 {
-    m_dlg.OnCancel();
+    m_pDlg->OnCancel();
 }
 
 void CDialogWindow::keyPressEvent(QKeyEvent* pEvent)
@@ -151,7 +178,7 @@ void CDialogWindow::keyPressEvent(QKeyEvent* pEvent)
     // ends the dialog.
     if (bEnter && (pEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
         !qobject_cast<QPushButton*>(focusWidget())) {
-        m_dlg.OnOK();
+        m_pDlg->OnOK();
         return;
     }
     QDialog::keyPressEvent(pEvent);
@@ -306,7 +333,7 @@ void CDialogWindow::SetPortDeviceItems(const std::vector<CPortMenuItem>& items)
         connect(pItem, &QAction::triggered, this,
                 [this, pItem, strPath = item.strPath](bool bChecked) {
                     pItem->setChecked(!bChecked);
-                    m_dlg.OnPortDevice(strPath);
+                    m_pDlg->OnPortDevice(strPath);
                 });
         m_pPortMenu->insertAction(m_pOtherPortItem, pItem);
         m_deviceItems.append(pItem);
@@ -359,7 +386,7 @@ void CDialogWindow::SetTimer(unsigned nIDEvent, unsigned nMilliseconds)
     if (!pTimer) {
         pTimer = new QTimer(this);
         pTimer->setTimerType(Qt::PreciseTimer);
-        connect(pTimer, &QTimer::timeout, this, [this, nIDEvent] { m_dlg.OnTimer(nIDEvent); });
+        connect(pTimer, &QTimer::timeout, this, [this, nIDEvent] { m_pDlg->OnTimer(nIDEvent); });
     }
     // Started again, the pending period is replaced.
     pTimer->start(static_cast<int>(nMilliseconds));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/dialog/DlgWindow.h"
-#include "core/dialog/RT3180Dlg.h"
 #include "posix/DevicePortCatalog.h"
 #include "posix/PosixFiles.h"
 #include "posix/PreciseClock.h"
@@ -13,6 +12,10 @@
 #include <QDialog>
 #include <QHash>
 #include <QList>
+#include <memory>
+
+class CDriveProtocol;
+class CRT3180Dlg;
 
 class QAction;
 class QComboBox;
@@ -39,8 +42,14 @@ public:
     bool Create();
     int DoModal();
 
-    CRT3180Dlg& Dlg() { return m_dlg; }
-    const CDriveProtocol& Drive() const { return m_dlg.Drive(); }
+    CRT3180Dlg& Dlg() { return *m_pDlg; }
+    const CDriveProtocol& Drive() const;
+    // The link's state, for those that do not include the core's dialog
+    // (whose family type the simulator's shares a name with).
+    bool IsConnected() const;
+    bool IsInSequence() const;
+    bool IsReplyTimerPending() const;
+    bool IsTestOn() const;
     // The control or menu item with a template id; nullptr when there is none.
     QWidget* GetDlgItem(int nID) const { return m_controls.value(nID, nullptr); }
     QAction* GetMenuItem(int nID) const { return m_menuItems.value(nID, nullptr); }
@@ -105,5 +114,5 @@ private:
     bool m_bInitialised = false;
 
     // Last: it stands on everything above.
-    CRT3180Dlg m_dlg;
+    std::unique_ptr<CRT3180Dlg> m_pDlg;
 };

@@ -1,6 +1,7 @@
 #include "qt/app/RT3180App.h"
 
 #include "Version.h"
+#include "core/dialog/RT3180Dlg.h"
 #include "core/dialog/Texts.h"
 #include "core/serial/WireLog.h"
 #include "qt/app/DialogWindow.h"
@@ -82,7 +83,7 @@ void CRT3180App::CloseWhenIdle()
         pModal->close();
     for (QWidget* pWidget : topLevelWidgets()) {
         if (auto* pDlg = qobject_cast<CDialogWindow*>(pWidget))
-            bBusy = bBusy || pDlg->Drive().IsInSequence();
+            bBusy = bBusy || pDlg->IsInSequence();
     }
     if (bBusy) {
         QTimer::singleShot(1, this, &CRT3180App::CloseWhenIdle);

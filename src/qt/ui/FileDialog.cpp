@@ -1,5 +1,6 @@
 #include "qt/ui/FileDialog.h"
 
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>

@@ -16,19 +16,6 @@ namespace
 const QEvent::Type kReceivedEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kHangupEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-class CReceivedEvent : public QEvent
-{
-public:
-    explicit CReceivedEvent(CReceivedChunk chunk)
-        : QEvent(kReceivedEvent), m_chunk(std::move(chunk))
-    {
-    }
-    CReceivedChunk TakeChunk() { return std::move(m_chunk); }
-
-private:
-    CReceivedChunk m_chunk;
-};
-
 // Qt's event queue hands the event to the GUI thread under a lock the thread
 // sanitizer cannot see, Qt not being instrumented; in that build the making
 // and queueing of the event are kept out of its view, or every handler (and
@@ -46,6 +33,16 @@ template <class TMake> void Post(QObject* pReceiver, TMake make)
 #endif
 }
 } // namespace
+
+CReceivedEvent::CReceivedEvent(CReceivedChunk chunk)
+    : QEvent(kReceivedEvent), m_chunk(std::move(chunk))
+{
+}
+
+QEvent::Type CReceivedEvent::EventType()
+{
+    return kReceivedEvent;
+}
 
 CQtReceiveQueue::CQtReceiveQueue(QObject* pParent) : QObject(pParent) {}
 

@@ -2,7 +2,21 @@
 
 #include "core/serial/ReceiveQueue.h"
 
+#include <QEvent>
 #include <QObject>
+
+// PROC_KOLV_MSG: the bytes one read found, posted by the reader.
+class CReceivedEvent : public QEvent
+{
+public:
+    explicit CReceivedEvent(CReceivedChunk chunk);
+    static QEvent::Type EventType();
+    const std::string& Bytes() const { return m_chunk.Bytes(); }
+    CReceivedChunk TakeChunk() { return std::move(m_chunk); }
+
+private:
+    CReceivedChunk m_chunk;
+};
 
 // The reader's bytes and hang-up as events of the GUI thread's queue: posted
 // from the reader, handed to the target (the drive link) in the order posted
