@@ -4,9 +4,10 @@
 // dialog's X window) as it presses Apply, whose first command comes after a
 // wait, and "DONE" when Apply has ended.
 
-#include "app/RT3180App.h"
-#include "app/RT3180Dlg.h"
-#include "port/StoredPort.h"
+#include "core/dialog/RT3180Dlg.h"
+#include "posix/SettingsPortStore.h"
+#include "qt/app/DialogWindow.h"
+#include "qt/app/RT3180App.h"
 
 #include <QTimer>
 #include <cstdio>
@@ -14,20 +15,20 @@
 int main(int argc, char** argv)
 {
     CRT3180App app(argc, argv);
-    if (argc < 3 || !SaveStoredPort(QString::fromLocal8Bit(argv[2])))
+    if (argc < 3 || !CSettingsPortStore().Save(argv[2]))
         return 2;
-    CRT3180Dlg dlg;
+    CDialogWindow dlg;
     dlg.Create();
     dlg.show();
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is printed
     QObject::connect(&dlg, &QDialog::finished, &app, &QApplication::quit);
     QTimer::singleShot(200, &dlg, [&] {
-        dlg.OnConnect();
+        dlg.Dlg().OnConnect();
         if (QByteArray(argv[1]) == "idle")
             return void(std::puts("CONNECTED"));
-        dlg.OnSelChangeSetting();
+        dlg.Dlg().OnSelChangeSetting();
         std::printf("WINDOW %llu\n", qulonglong(dlg.winId()));
-        dlg.OnApply();
+        dlg.Dlg().OnApply();
         std::puts("DONE");
         QApplication::quit();
     });

@@ -1,10 +1,12 @@
 // The program's own controls: the TX/RX lamps (grabbed pixels, clicks, what
 // assistive technology is told) and the About box's link.
 
-#include "controls/AboutDlg.h"
-#include "controls/LedIndicator.h"
-#include "controls/LinkLabel.h"
-#include "ui/Resource.h"
+#include "core/dialog/Resource.h"
+#include "core/dialog/Texts.h"
+#include "qt/controls/AboutDlg.h"
+#include "qt/controls/LedIndicator.h"
+#include "qt/controls/LinkLabel.h"
+#include "qt/ui/DialogTemplate.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -64,6 +66,7 @@ private slots:
     void linkOpensOnlyFromItsText()
     {
         CAboutDlg about;
+        CreateAboutBox(about);
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         const int nWidth = QFontMetrics(about.font()).horizontalAdvance(kMakerURL);

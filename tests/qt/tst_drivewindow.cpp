@@ -1,12 +1,13 @@
-// What Connect, Apply, Test and Disconnect show, and when: the pauses are
-// recorded instead of slept, each with what the window has painted by then.
+// The window while the drive's sequences run, against the simulated adapter:
+// every text and lamp the dialog has painted is on the screen at once, before
+// the sequence's next wait; a click or the close box during a wait waits for
+// the sequence; and Connect, Apply and a new Connect end to end.
 
-#include "DialogSupport.h"
-#include "SerialPeer.h"
-#include "app/RT3180Dlg.h"
-#include "platform/Clock.h"
-#include "ui/Resource.h"
-#include "ui/WindowPump.h"
+#include "AdapterSim.h"
+#include "WindowSupport.h"
+#include "core/dialog/Resource.h"
+#include "posix/SettingsPortStore.h"
+#include "qt/app/DialogWindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -14,13 +15,71 @@
 
 namespace
 {
-struct CFixture {
-    CTempConfigHome home;
-    CPtyPeer peer;
-    CMessageBoxRecorder boxes;
-    CRT3180Dlg dlg;
-    QStringList shown; // at each pause
+// Pauses pass at once.
+class CVirtualClock : public IClock
+{
+public:
+    CSteadyClock::time_point Now() override { return m_now; }
+    void SleepUntil(CSteadyClock::time_point deadline) override
+    {
+        m_now = std::max(m_now, deadline);
+    }
+
+private:
+    CSteadyClock::time_point m_now = CSteadyClock::now();
 };
+
+// Notes what is on the screen each time the dialog has a text or a lamp
+// painted, and records its boxes instead of showing them.
+class CPaintCheckingWindow : public CDialogWindow
+{
+public:
+    using CDialogWindow::CDialogWindow;
+    void UpdateDlgItem(int nID) override
+    {
+        CDialogWindow::UpdateDlgItem(nID);
+        m_shown << Shown(nID, {});
+    }
+    void SetLedState(int nID, bool bLit) override
+    {
+        CDialogWindow::SetLedState(nID, bLit);
+        if (isVisible())
+            m_shown << Shown(nID, bLit ? " lit" : " dark");
+    }
+    void MessageBox(const CMessageBoxCall& call) override
+    {
+        m_boxes << QString::fromStdString(call.strText);
+    }
+
+    QStringList m_shown;
+    QStringList m_boxes;
+
+private:
+    // The control's text and strSuffix, "unpainted" before them when what the
+    // window last put on the screen differs from what the control would paint
+    // now. The frame's corners show the parent, which a grab of the control
+    // alone leaves out.
+    QString Shown(int nID, const QString& strSuffix) const
+    {
+        QWidget* pControl = GetDlgItem(nID);
+        const QRect rc = pControl->rect().adjusted(3, 3, -3, -3);
+        const QPoint at = pControl->mapTo(this, rc.topLeft());
+        const QPixmap screen = pControl->screen()->grabWindow(winId());
+        const QImage shown = screen.copy(QRect(at, rc.size())).toImage();
+        const QImage now = pControl->grab(rc).toImage();
+        const QString strState = QString::fromStdString(GetDlgItemText(nID)) + strSuffix;
+        return shown.convertToFormat(now.format()) == now ? strState : "unpainted " + strState;
+    }
+};
+
+QByteArray SimCommands(const CAdapterSim& sim)
+{
+    QByteArray commands;
+    for (const CSimLogEntry& entry : sim.Log())
+        if (entry.eKind == CSimLogEntry::EKind::Command)
+            commands += QByteArray::fromStdString(entry.strText);
+    return commands;
+}
 } // namespace
 
 class TestDriveWindow : public QObject
@@ -30,93 +89,45 @@ class TestDriveWindow : public QObject
 private slots:
     void init()
     {
-        m_f.emplace();
-        LinkCom1(m_f->peer.Path());
-        m_f->dlg.Create();
-        m_f->dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m_f->dlg));
-        // The reply's per-byte pulses (RX lit) are left out.
-        SetSleepHook([this](unsigned nMilliseconds) {
-            const auto lit = [this](int nID) { return Item(nID)->property("checked").toBool(); };
-            if (!lit(IDC_RX_LED))
-                m_f->shown << QStringList{QString::number(nMilliseconds), Shown(IDC_STATUS),
-                                          Shown(IDC_TEST),
-                                          Shown(IDC_TX_LED, lit(IDC_TX_LED) ? " lit" : " dark")}
-                                  .join(" | ");
-        });
-        // The drive's texts are on the screen at once, not only by the next wait.
-        connect(&m_f->dlg.Drive(), &CDriveProtocol::statusChanged, this,
-                [this] { m_shownAtOnce << Shown(IDC_STATUS); });
+        m_home.emplace();
+        CAdapterSimOptions options;
+        options.eFamily = EDriveFamily::PKN61;
+        m_sim.emplace(options);
+        QVERIFY(m_sim->Start() && CSettingsPortStore().Save(m_sim->SlavePath()));
     }
     void cleanup()
     {
-        SetSleepHook({});
-        m_f.reset();
-        QCOMPARE(std::exchange(m_shownAtOnce, {}).filter("unpainted").join(", "), QString());
+        m_dlg.reset();
+        m_sim.reset();
     }
 
-    void connectAndApplyShowTheirStatusBeforeTheirWaits()
+    // Connect recalls the drive's settings, Apply sends the ones chosen, a
+    // new Connect recalls those; every text and lamp painted on the way is
+    // on the screen when the dialog goes on.
+    void connectApplyAndRecallPaintedAtOnce()
     {
+        Open(&m_clock);
         Click(IDC_CONNECT);
-        QCOMPARE(m_f->shown.first(),
-                 "50 | PKN61/72 & RT3180 SPI Interface connected to: COM1 | Test On | TX lit");
-        QCOMPARE(Text(IDC_CONNECT), QStringLiteral("Disconnect"));
-        QVERIFY(Item(IDC_TEST)->isEnabled() && !Item(IDC_APPLY)->isEnabled());
-        QVERIFY(Item(IDC_RESOLUTION)->isVisible());
-
-        m_f->dlg.SetDriveFamily(1);
-        for (auto [nID, nIndex] : {std::pair{IDC_RESOLUTION, 1}, {IDC_CURRENT, 9}, {IDC_IDLE, 7}})
-            List(m_f->dlg, nID)->setCurrentIndex(nIndex);
-        m_f->dlg.EnableDlgItem(IDC_APPLY, true);
-        Drain();
-        m_f->shown.clear();
-        Click(IDC_APPLY);
-        QCOMPARE(m_f->shown.first(),
-                 "100 | Sending the New Settings,  wait ... | Test On | TX lit");
-        QVERIFY(!Item(IDC_APPLY)->isEnabled());
-        QCOMPARE(Drain(), QByteArray("?:R:1I:0ID:7"));
-        // Every way of ending the dialog goes through OnCancel; Exit stands for them all.
-        Click(IDCANCEL);
-        QTRY_COMPARE(ReaderThreads().size(), 0);
-        QVERIFY(CSerialPort().Open(m_f->peer.Path()));
-    }
-
-    // The Test caption changes after the command's waits, from the drive's
-    // state, which a new connection turns on again; unconnected, Test only
-    // resets it. A Disconnect, and a Connect that fails, leave the
-    // disconnected state.
-    void testCaptionAndTheDisconnectedState()
-    {
-        Click(IDC_CONNECT);
-        Click(IDC_TEST);
-        QVERIFY(m_f->shown.last().contains("| Test On |"));
-        for (int nID : {IDC_CONNECT, IDC_CONNECT, IDC_TEST})
-            Click(nID);
-        m_f->dlg.EnableDlgItem(IDC_APPLY, true);
-        for (const QString strStatus : {"", "RT3180 SPI Interface not connected to: COM1"}) {
-            Click(IDC_CONNECT);
-            QCOMPARE(QStringList({Text(IDC_STATUS), Text(IDC_REPLY), Text(IDC_CONNECT)}),
-                     QStringList({strStatus, "", "Connect"}));
-            QVERIFY(!Item(IDC_TEST)->isEnabled() && !Item(IDC_APPLY)->isEnabled());
-            QVERIFY(!Item(IDC_RESOLUTION)->isVisible());
-            QVERIFY(!m_f->dlg.Drive().IsConnected() && !m_f->dlg.Drive().IsReplyTimerPending());
-            LinkCom1("/nonexistent/tty");
-            m_f->dlg.SetDlgItemText(IDC_REPLY, QStringLiteral("old reply"));
+        QTRY_COMPARE(Text(IDC_STATUS), "PKN61/72 SPI Interface commands accepted!");
+        QCOMPARE(Text(IDC_REPLY), "PKN61/72 stepper drive, SPI link ready");
+        for (auto [nID, pszText] :
+             {std::pair{IDC_RESOLUTION, "5000"}, {IDC_CURRENT, "40"}, {IDC_IDLE, "70"}}) {
+            auto* pList = static_cast<QComboBox*>(m_dlg->GetDlgItem(nID));
+            pList->setCurrentIndex(pList->findText(pszText));
+            emit pList->activated(pList->currentIndex());
         }
-        QCOMPARE(m_f->boxes.Texts(), QStringList({"Unable to open COM1"}));
-        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test Off"));
-        m_f->dlg.OnTest();
-        QCOMPARE(Text(IDC_TEST), QStringLiteral("Test On"));
-    }
-
-    // A drive that stays silent is reported lost and its settings hidden.
-    void silentDriveIsReportedLost()
-    {
-        Click(IDC_CONNECT);
-        const QString strLost = "PKN61/72 & RT3180 SPI Interface Connection Lost!";
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->boxes.Texts(), QStringList({strLost}), 20000);
-        QCOMPARE(Text(IDC_STATUS), strLost);
-        QVERIFY(!Item(IDC_RESOLUTION)->isVisible());
+        Click(IDC_APPLY);
+        QTRY_COMPARE(m_sim->Settings().nIdle, 7);
+        QCOMPARE(m_sim->Settings().nResolution * 10 + m_sim->Settings().nCurrent, 54);
+        for (int nID : {IDC_CONNECT, IDC_DEFAULTS, IDC_CONNECT})
+            Click(nID);
+        QTRY_COMPARE(Text(IDC_IDLE), "70");
+        QCOMPARE(Text(IDC_RESOLUTION) + " " + Text(IDC_CURRENT), "5000 40");
+        QTRY_COMPARE(SimCommands(*m_sim), "?:S:?:R:5I:4ID:7?:S:");
+        QVERIFY(m_dlg->m_shown.contains("Sending the New Settings,  wait ..."));
+        QVERIFY(m_dlg->m_shown.contains("TX lit") && m_dlg->m_shown.contains("RX lit"));
+        QCOMPARE(m_dlg->m_shown.filter("unpainted"), QStringList());
+        QCOMPARE(m_dlg->m_boxes, QStringList());
     }
 
     // While a sequence waits, a click on Exit and the close box wait in the
@@ -131,13 +142,11 @@ private slots:
     void inputAndCloseWaitForTheSequence()
     {
         QFETCH(bool, bCloseBox);
-        SetSleepHook({}); // the real clock and the window's own pump
-        InstallWindowPump();
-        auto unpump = qScopeGuard([] { SetWaitPump({}); });
+        Open(nullptr); // the platform's clock and the window's own pump
         Click(IDC_CONNECT);
-        Drain();
-        QWindow* pWindow = m_f->dlg.windowHandle();
-        const QPointF ptExit = Item(IDCANCEL)->mapTo(&m_f->dlg, Item(IDCANCEL)->rect().center());
+        QWindow* pWindow = m_dlg->windowHandle();
+        QWidget* pExit = m_dlg->GetDlgItem(IDCANCEL);
+        const QPointF ptExit = pExit->mapTo(&*m_dlg, pExit->rect().center());
         QTimer::singleShot(20, this, [=] { // in the lead-in of "D:"
             using Async = QWindowSystemInterface::AsynchronousDelivery;
             if (bCloseBox)
@@ -149,35 +158,26 @@ private slots:
                     i ? QEvent::MouseButtonRelease : QEvent::MouseButtonPress);
         });
         Click(IDC_TEST);
-        QCOMPARE(Drain(), QByteArray("D:"));
-        QVERIFY(m_f->dlg.isVisible());
-        QTRY_VERIFY(!m_f->dlg.isVisible());
+        QVERIFY(m_dlg->isVisible());
+        QTRY_VERIFY(SimCommands(*m_sim).endsWith("?:S:D:"));
+        QTRY_VERIFY(!m_dlg->isVisible());
     }
 
 private:
-    QWidget* Item(int nID) const { return m_f->dlg.GetDlgItem(nID); }
-    void Click(int nID) { ClickDlgItem(m_f->dlg, nID); }
-    QString Text(int nID) const { return DlgItemText(m_f->dlg, nID); }
-    QByteArray Drain() { return m_f->peer.Receive(64, 50); }
-
-    // The control's text and strSuffix, "unpainted" before them when what the
-    // window last put on the screen differs from what the control would paint
-    // now. The frame's corners show the parent, which a grab of the control
-    // alone leaves out.
-    QString Shown(int nID, const QString& strSuffix = {}) const
+    void Open(IClock* pClock)
     {
-        QWidget* pControl = Item(nID);
-        const QRect rc = pControl->rect().adjusted(3, 3, -3, -3);
-        const QPoint at = pControl->mapTo(pControl->window(), rc.topLeft());
-        const QPixmap screen = pControl->screen()->grabWindow(pControl->window()->winId());
-        const QImage shown = screen.copy(QRect(at, rc.size())).toImage();
-        const QImage now = pControl->grab(rc).toImage();
-        const QString strState = Text(nID) + strSuffix;
-        return shown.convertToFormat(now.format()) == now ? strState : "unpainted " + strState;
+        m_dlg.emplace(pClock);
+        m_dlg->Create();
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&*m_dlg));
     }
+    void Click(int nID) { static_cast<QAbstractButton*>(m_dlg->GetDlgItem(nID))->click(); }
+    QString Text(int nID) const { return QString::fromStdString(m_dlg->GetDlgItemText(nID)); }
 
-    std::optional<CFixture> m_f;
-    QStringList m_shownAtOnce;
+    std::optional<CTempConfigHome> m_home;
+    std::optional<CAdapterSim> m_sim;
+    CVirtualClock m_clock;
+    std::optional<CPaintCheckingWindow> m_dlg;
 };
 
 QTEST_MAIN(TestDriveWindow)

@@ -3,12 +3,13 @@
 // Xvfb screen comes back before Apply ends), and the stop signals end it as
 // Exit does.
 
-#include "SerialPeer.h"
-#include "TestSupport.h"
+#include "AdapterSim.h"
+#include "WindowSupport.h"
 
 #include <QtTest>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <xcb/xcb.h>
 
@@ -25,8 +26,9 @@ private slots:
         m_xvfb.start(strXvfb,
                      {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
         const QByteArray display = ":" + ReadLine(m_xvfb).trimmed();
-        CPtyPeer peer;
-        const QByteArray line = Start(display, {"apply", peer.Path()});
+        CAdapterSim sim;
+        QVERIFY(sim.Start());
+        const QByteArray line = Start(display, {"apply", QString::fromStdString(sim.SlavePath())});
         unsigned long long nWindow = 0;
         QVERIFY2(std::sscanf(line.constData(), "WINDOW %llu", &nWindow) == 1, line.constData());
 
@@ -80,21 +82,26 @@ private slots:
         QFETCH(int, nSignal);
         QFETCH(QString, strMode);
         QFETCH(QStringList, log); // every byte on the link, timed (the lines' form: tests/cli)
-        CPtyPeer peer;
+        CAdapterSim sim;
+        QVERIFY(sim.Start());
+        const QString strDevice = QString::fromStdString(sim.SlavePath());
         const QString strLog = m_home.Path() + "/" + QTest::currentDataTag() + ".log";
         const QByteArray line =
-            Start({}, QStringList{strMode, peer.Path()} + log.replaceInStrings("FILE", strLog));
+            Start({}, QStringList{strMode, strDevice} + log.replaceInStrings("FILE", strLog));
         QVERIFY2(line.startsWith(strMode == "idle" ? "CONNECTED" : "WINDOW"), line.constData());
 
         QCOMPARE(kill(pid_t(m_helper.processId()), nSignal), 0);
         QVERIFY(m_helper.waitForFinished(1000) && m_helper.exitStatus() == QProcess::NormalExit);
         QCOMPARE(m_helper.exitCode(), 0);
         // Connect's query and settings, then at most Apply's first command.
-        const QByteArray received = peer.Receive(64, 100);
+        QByteArray received;
+        for (const CSimLogEntry& entry : sim.Log())
+            if (entry.eKind == CSimLogEntry::EKind::Command)
+                received += QByteArray::fromStdString(entry.strText);
         QVERIFY2(received.startsWith("?:S:") && received.size() <= (strMode == "idle" ? 4 : 6),
                  received.constData());
         int nExclusive = 1;
-        const int nFd = open(QFile::encodeName(peer.Path()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int nFd = open(QFile::encodeName(strDevice), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(ioctl(nFd, TIOCGEXCL, &nExclusive) == 0 && close(nFd) == 0);
         QCOMPARE(nExclusive, 0);
         QFile file(strLog);
