@@ -14,10 +14,12 @@
 #include "core/serial/SerialPort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -96,17 +98,25 @@ public:
     void Close() override { ++m_nCloses; }
     bool WasOpened() const override { return m_bWasOpened; }
 
-    // What the reader would post, to the queue Open was given.
-    void PostReceived(const std::string& bytes) { m_pQueue->PostReceived({bytes, nullptr}); }
+    // What the reader would post, to the queue Open was given, each chunk
+    // holding its place at the gate as the reader's do (so more than
+    // kMaxChunksPosted not yet handled would block, as the reader does).
+    void PostReceived(const std::string& bytes)
+    {
+        m_pGate->Enter(m_bStop);
+        m_pQueue->PostReceived({bytes, m_pGate});
+    }
     void PostHangup() { m_pQueue->PostHangup(); }
 
     COpenResult m_openResult{true, {}, {}};
     std::string m_strPort;
     int m_nOpens = 0;
     int m_nCloses = 0;
+    std::shared_ptr<CReceiveGate> m_pGate = std::make_shared<CReceiveGate>(kMaxChunksPosted);
 
 private:
     CVirtualClock& m_clock;
+    std::atomic<bool> m_bStop{false};
     CLog& m_log;
     IReceiveQueue* m_pQueue = nullptr;
     bool m_bWasOpened = false;
