@@ -1,13 +1,12 @@
 // The serial link measured on a pseudo-terminal: how long a byte takes from
-// the peer to its event on the GUI thread, how often an idle reader wakes,
-// and how fast a burst gets through. Prints a Markdown table.
+// the peer to its chunk handed to the receive queue, how often an idle
+// reader wakes, and how fast a burst gets through. Prints a Markdown table.
 
 #include "BenchSupport.h"
 #include "SerialPeer.h"
+#include "posix/SerialPort.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QTimer>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -23,50 +22,36 @@ constexpr int kLatencyBytes = 1000;
 constexpr int kIdleSeconds = 5;
 constexpr qsizetype kBurstBytes = 256 * 1024;
 
-// Notes when each byte's event is handled on the GUI thread, and tells the
-// peer when the count it waits for is reached.
-class CTimedOwner : public QObject
+// Notes when each byte's chunk reaches the queue, and tells the peer when
+// the count it waits for is reached. Each chunk is handled as it is posted.
+class CTimedQueue : public IReceiveQueue
 {
 public:
     std::vector<Clock::time_point> m_handledAt;
 
-    // Called by the peer: blocks until nCount events have been handled.
+    // Called by the peer: blocks until nCount bytes have been posted.
     void WaitFor(std::size_t nCount)
     {
         std::unique_lock lock(m_mutex);
-        m_reached.wait(lock, [&] { return m_nHandled >= nCount; });
+        m_reached.wait(lock, [&] { return m_handledAt.size() >= nCount; });
     }
 
-protected:
-    bool event(QEvent* pEvent) override
+    void SetTarget(IReceiveTarget*) override {}
+    void PostReceived(CReceivedChunk chunk) override
     {
-        if (pEvent->type() != PROC_KOLV_MSG)
-            return QObject::event(pEvent);
-        // Every byte of a chunk is handled when the chunk is.
-        const auto nBytes = std::size_t(static_cast<CReceivedByteEvent*>(pEvent)->Bytes().size());
-        m_handledAt.insert(m_handledAt.end(), nBytes, Clock::now());
+        const Clock::time_point now = Clock::now();
         const std::lock_guard lock(m_mutex);
-        m_nHandled += nBytes;
+        m_handledAt.insert(m_handledAt.end(), chunk.Bytes().size(), now);
         m_reached.notify_one();
-        return true;
     }
+    void PostHangup() override {}
+    void DeliverPosted() override {}
+    void DropHangup() override {}
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_reached;
-    std::size_t m_nHandled = 0;
 };
-
-// Runs the peer's part on its own thread while the GUI thread handles events.
-template <typename Peer> void RunWithEventLoop(QApplication& app, Peer peer)
-{
-    std::thread thread([&] {
-        peer();
-        QMetaObject::invokeMethod(&app, &QApplication::quit, Qt::QueuedConnection);
-    });
-    app.exec();
-    thread.join();
-}
 
 // How often a thread of this process has been scheduled in (its wake-ups).
 qint64 ThreadWakeups(int nTid)
@@ -96,17 +81,12 @@ void Row(const char* pMeasure, const QString& strValue)
 }
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-
     CPtyPeer peer;
-    CTimedOwner owner;
+    CTimedQueue owner;
     CSerialPort port;
-    port.m_pOwner = &owner;
-    if (!peer.IsValid() || !port.Open(peer.Path())) {
+    if (!peer.IsValid() || !port.Open(peer.PathText(), owner).bOpened) {
         std::fprintf(stderr, "cannot open a pseudo-terminal\n");
         return 1;
     }
@@ -118,22 +98,18 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const int nTid = readers.first();
     const double dWakeupsFirst = WakeupsPerSecond(nTid);
-    RunWithEventLoop(app, [&] {
-        peer.Send("?");
-        owner.WaitFor(1);
-    });
+    peer.Send("?");
+    owner.WaitFor(1);
     const double dWakeupsBetween = WakeupsPerSecond(nTid);
 
     // Latency of single bytes on an otherwise idle line.
     std::vector<Clock::time_point> sentAt;
-    RunWithEventLoop(app, [&] {
-        for (int i = 0; i < kLatencyBytes; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            sentAt.push_back(Clock::now());
-            peer.Send(QByteArray(1, static_cast<char>(i)));
-            owner.WaitFor(2 + i);
-        }
-    });
+    for (int i = 0; i < kLatencyBytes; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        sentAt.push_back(Clock::now());
+        peer.Send(QByteArray(1, static_cast<char>(i)));
+        owner.WaitFor(2 + i);
+    }
     std::vector<double> latencies;
     for (int i = 0; i < kLatencyBytes; ++i)
         latencies.push_back(
@@ -142,17 +118,17 @@ int main(int argc, char** argv)
 
     // A burst: from its first byte written to its last byte handled.
     const Clock::time_point burstStart = Clock::now();
-    RunWithEventLoop(app, [&] {
-        peer.Send(QByteArray(kBurstBytes, 'U'));
-        owner.WaitFor(1 + kLatencyBytes + kBurstBytes);
-    });
+    // From a thread of its own: the terminal holds less than the burst.
+    std::thread sender([&] { peer.Send(QByteArray(kBurstBytes, 'U')); });
+    owner.WaitFor(1 + kLatencyBytes + kBurstBytes);
+    sender.join();
     const double dBurstSeconds =
         std::chrono::duration<double>(owner.m_handledAt.back() - burstStart).count();
     port.Close();
 
     std::printf("Serial link on a pseudo-terminal; %s\n\n", qPrintable(MachineText()));
     std::printf("| Measure | Value |\n|---|---|\n");
-    Row("Latency, peer write to event handled on the GUI thread, median (1000 bytes)",
+    Row("Latency, peer write to chunk posted to the queue, median (1000 bytes)",
         QStringLiteral("%1 ms").arg(Percentile(latencies, 0.5), 0, 'f', 3));
     Row("Latency, 99th percentile",
         QStringLiteral("%1 ms").arg(Percentile(latencies, 0.99), 0, 'f', 3));
@@ -161,7 +137,7 @@ int main(int argc, char** argv)
         QStringLiteral("%1 /s").arg(dWakeupsFirst, 0, 'f', 1));
     Row("Idle reader wake-ups, between bytes",
         QStringLiteral("%1 /s").arg(dWakeupsBetween, 0, 'f', 1));
-    Row("Burst throughput (256 KiB, write to last event handled)",
+    Row("Burst throughput (256 KiB, write to last chunk posted)",
         QStringLiteral("%1 bytes/s (%2 s)")
             .arg(static_cast<double>(kBurstBytes) / dBurstSeconds, 0, 'f', 0)
             .arg(dBurstSeconds, 0, 'f', 2));

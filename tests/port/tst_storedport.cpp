@@ -61,20 +61,6 @@ class TestStoredPort : public QObject
 private slots:
     void cleanup() { SetSleepHook({}); }
 
-    // A name with a '/' is a path; COMn is the user's link, even one that
-    // points nowhere, else /dev/ttyS(n-1); anything else is no port.
-    void portNames()
-    {
-        const QString link = m_home.Path() + "/KOLV/ports/com1";
-        LinkCom1("/nonexistent/tty");
-        QStringList paths;
-        for (const char* pszName : {"COM1", "com1:", "cOm1", "COM99", "/dev/x", "COM1::", "COM1\n",
-                                    "COM1 ", " COM1", "COM0", "LPT1"})
-            paths << ResolvePortPath(pszName);
-        QCOMPARE(paths,
-                 QStringList({link, link, link, "/dev/ttyS98", "/dev/x", "", "", "", "", "", ""}));
-    }
-
     // The real dialog against the simulated adapter over a pseudo-terminal, on
     // the real clock: what reaches the drive, with its pacing (within a
     // tolerance), and what the dialog makes of the answers. An RT3180 on

@@ -2,19 +2,25 @@
 
 // The far end of the serial link for the tests and the bench: a real
 // pseudo-terminal whose master side we hold, while the program opens the
-// slave path as its port. Also a look at the reader thread from outside.
+// slave path as its port; the queue the reader posts to; and a look at the
+// reader thread from outside.
 
-#include "serial/SerialPort.h"
+#include "core/serial/ReceiveQueue.h"
 
 #include <QDir>
 #include <QFile>
-#include <QObject>
+#include <QList>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 class CPtyPeer
 {
@@ -37,6 +43,7 @@ public:
 
     // The device path the program opens.
     QString Path() const { return m_strPath; }
+    std::string PathText() const { return m_strPath.toStdString(); }
     bool IsValid() const { return m_nMaster >= 0 && !m_strPath.isEmpty(); }
 
     // Our own descriptor on the program's side of the terminal, to read back
@@ -85,29 +92,66 @@ private:
     QString m_strPath;
 };
 
-// A port of the program that collects the bytes its reader posts, as the
-// dialog receives them. Bases go in reverse order: the port, and with it the
-// reader, ends before the object it posts to.
-class CCollectingPort : public QObject, public CSerialPort
+// The queue of a program without a window: keeps what the reader posts, in
+// order, and lets the test wait for it. Held chunks keep their places at the
+// reader's gate until released.
+class CWaitingQueue : public IReceiveQueue
 {
 public:
-    CCollectingPort() { m_pOwner = this; }
-    // The bytes in order, and kHangup where the reader reported a hang-up.
-    QList<unsigned> m_bytes;
+    // Stands for a hang-up among the bytes.
     static constexpr unsigned kHangup = 0x100;
 
-protected:
-    bool event(QEvent* pEvent) override
+    void SetTarget(IReceiveTarget*) override {}
+    void PostReceived(CReceivedChunk chunk) override
     {
-        if (pEvent->type() == PROC_KOLV_HANGUP)
-            m_bytes.append(kHangup);
-        else if (pEvent->type() == PROC_KOLV_MSG)
-            for (const char ch : static_cast<CReceivedByteEvent*>(pEvent)->Bytes())
-                m_bytes.append(static_cast<unsigned char>(ch));
-        else
-            return QObject::event(pEvent);
-        return true;
+        const std::lock_guard lock(m_mutex);
+        for (const char ch : chunk.Bytes())
+            m_items.append(static_cast<unsigned char>(ch));
+        m_nLargestChunk = std::max(m_nLargestChunk, chunk.Bytes().size());
+        ++m_nChunks;
+        if (m_bHold)
+            m_held.push_back(std::move(chunk));
+        m_posted.notify_all();
     }
+    void PostHangup() override
+    {
+        const std::lock_guard lock(m_mutex);
+        m_items.append(kHangup);
+        m_posted.notify_all();
+    }
+    void DeliverPosted() override {}
+    void DropHangup() override {}
+
+    // The bytes and hang-ups posted, once there are nCount of them or nMs has passed.
+    QList<unsigned> WaitFor(qsizetype nCount, int nMs = 5000)
+    {
+        std::unique_lock lock(m_mutex);
+        m_posted.wait_for(lock, std::chrono::milliseconds(nMs),
+                          [&] { return m_items.size() >= nCount; });
+        return m_items;
+    }
+    // How many chunks were posted, and the largest one's size.
+    std::pair<int, std::size_t> Chunks()
+    {
+        const std::lock_guard lock(m_mutex);
+        return {m_nChunks, m_nLargestChunk};
+    }
+    void Hold(bool bHold)
+    {
+        std::vector<CReceivedChunk> held;
+        const std::lock_guard lock(m_mutex);
+        m_bHold = bHold;
+        held.swap(m_held); // freed at the gate after the lock
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    QList<unsigned> m_items;
+    std::size_t m_nLargestChunk = 0;
+    int m_nChunks = 0;
+    bool m_bHold = false;
+    std::vector<CReceivedChunk> m_held;
 };
 
 // The reader threads of this process still alive, by the name the reader
