@@ -52,7 +52,7 @@ private slots:
 
     // Each control at its place, its text unclipped; the window a fixed
     // size, the menu bar above the client area; the Port menu's devices
-    // between its separator and "Other...".
+    // between its separator and "Other...", each choice handed on.
     void placementAndMenu()
     {
         for (auto [nID, rc] : kPlacement) {
@@ -77,6 +77,12 @@ private slots:
         QCOMPARE(menu, QStringList({"File", "  Open", "  Save", "  Exit", "Recall", "Port",
                                     "  COM1*", "  COM2", "  COM3", "  COM4", "  ", "  Adapter B*",
                                     "  Other...", "Help"}));
+        // A choice reaches the dialog with the marks as they were shown.
+        m_dlg->GetMenu()->actions()[2]->menu()->actions()[5]->trigger();
+        QCOMPARE(m_dlg->GetDlgItemText(IDC_STATUS),
+                 "RT3180 SPI Interface not connected to: /dev/ttyUSB1");
+        m_dlg->GetMenuItem(ID_PORT_COM2)->trigger();
+        QVERIFY(m_dlg->IsMenuItemChecked(ID_PORT_COM2) && !m_dlg->IsMenuItemChecked(ID_PORT_COM1));
     }
 
     // Tab runs in the template's order, through the read-only lines too,
