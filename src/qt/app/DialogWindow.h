@@ -97,8 +97,9 @@ private:
     // The platform, and the window system's queue and clock.
     CPreciseClock m_preciseClock;
     CPumpClock m_pumpClock{m_preciseClock};
-    CSerialPort m_serial;
+    // Before the port: its reader, which posts to the queue, ends first.
     CQtReceiveQueue m_queue;
+    CSerialPort m_serial;
     CPosixFiles m_files;
     CSettingsPortStore m_store;
     CDevicePortCatalog m_ports;
