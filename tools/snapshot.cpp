@@ -1,9 +1,11 @@
 // Renders the program's windows to PNG files, for the README and for looking
 // at the layout: rt3180-snapshot OUTPUT_DIR
-#include "app/RT3180Dlg.h"
-#include "controls/AboutDlg.h"
-#include "controls/LedIndicator.h"
-#include "ui/Resource.h"
+
+#include "core/dialog/RT3180Dlg.h"
+#include "core/dialog/Resource.h"
+#include "qt/app/DialogWindow.h"
+#include "qt/controls/AboutDlg.h"
+#include "qt/ui/DialogTemplate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,21 +26,21 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
 
-    CRT3180Dlg dlg;
+    CDialogWindow dlg;
     dlg.Create();
     bool ok = Save(dlg, out, "dialog.png");
 
     // Sending: TX lit, RX unlit.
-    auto* pTx = static_cast<CLedIndicator*>(dlg.GetDlgItem(IDC_TX_LED));
-    pTx->SetLedState(1);
+    dlg.SetLedState(IDC_TX_LED, true);
     ok = Save(dlg, out, "dialog-leds.png") && ok;
-    pTx->SetLedState(0);
+    dlg.SetLedState(IDC_TX_LED, false);
 
     // The settings as a connection shows them.
-    dlg.ShowSettings(true);
+    dlg.Dlg().ShowSettings(true);
     ok = Save(dlg, out, "dialog-settings.png") && ok;
 
     CAboutDlg about;
+    CreateAboutBox(about);
     ok = Save(about, out, "about.png") && ok;
     return ok ? 0 : 1;
 }

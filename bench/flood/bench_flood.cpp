@@ -7,13 +7,10 @@
 
 #include "BenchSupport.h"
 #include "SerialPeer.h"
-#include "app/RT3180Dlg.h"
-#include "platform/Clock.h"
-#include "platform/MessageBox.h"
-#include "platform/RegisteredMessage.h"
-#include "port/StoredPort.h"
-#include "ui/Resource.h"
-#include "ui/WindowPump.h"
+#include "core/dialog/RT3180Dlg.h"
+#include "core/dialog/Resource.h"
+#include "posix/SettingsPortStore.h"
+#include "qt/app/DialogWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -40,15 +37,15 @@ class CTimingApp : public QApplication
 public:
     using QApplication::QApplication;
 
-    const QObject* m_pDrive = nullptr;
     std::atomic<qint64> m_nBytes{0};
     std::atomic<qint64> m_nHandlingNs{0};
 
     bool notify(QObject* pReceiver, QEvent* pEvent) override
     {
-        if (pReceiver != m_pDrive || pEvent->type() != PROC_KOLV_MSG)
+        if (pEvent->type() != CReceivedEvent::EventType())
             return QApplication::notify(pReceiver, pEvent);
-        const qsizetype nBytes = static_cast<CReceivedByteEvent*>(pEvent)->Bytes().size();
+        const auto nBytes =
+            static_cast<qint64>(static_cast<CReceivedEvent*>(pEvent)->Bytes().size());
         const Clock::time_point start = Clock::now();
         const bool bHandled = QApplication::notify(pReceiver, pEvent);
         m_nHandlingNs += std::chrono::nanoseconds(Clock::now() - start).count();
@@ -78,6 +75,46 @@ double Seconds(Clock::duration duration)
 {
     return std::chrono::duration<double>(duration).count();
 }
+
+// The connect's pauses pass at once; then the real clock with the window's
+// pump, as the program has it.
+class CConnectFastClock : public IClock
+{
+public:
+    CSteadyClock::time_point Now() override { return m_bReal ? m_pump.Now() : m_now; }
+    void SleepUntil(CSteadyClock::time_point deadline) override
+    {
+        m_bReal ? m_pump.SleepUntil(deadline) : void(m_now = std::max(m_now, deadline));
+    }
+    bool WaitUntil(CSteadyClock::time_point deadline) override
+    {
+        return m_bReal ? m_pump.WaitUntil(deadline) : (SleepUntil(deadline), true);
+    }
+
+    bool m_bReal = false;
+
+private:
+    CPreciseClock m_precise;
+    CPumpClock m_pump{m_precise};
+    CSteadyClock::time_point m_now = CSteadyClock::now();
+};
+
+// The window with its boxes answered at once, telling when the reply line
+// shows the family's answer.
+class CFloodWindow : public CDialogWindow
+{
+public:
+    using CDialogWindow::CDialogWindow;
+    void MessageBox(const CMessageBoxCall&) override {}
+    void SetDlgItemText(int nID, const std::string& strText) override
+    {
+        if (nID == IDC_REPLY && strText == "PKN61/72" && m_replyAt == Clock::time_point{})
+            m_replyAt = Clock::now();
+        CDialogWindow::SetDlgItemText(nID, strText);
+    }
+
+    Clock::time_point m_replyAt{};
+};
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,32 +124,23 @@ int main(int argc, char** argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     CTimingApp app(argc, argv);
-    SetMessageBoxHook([](const CMessageBoxCall&) { return int(IDOK); });
 
     CPtyPeer peer;
-    CRT3180Dlg dlg;
+    CConnectFastClock clock;
+    CFloodWindow dlg(&clock);
     dlg.Create();
     dlg.show();
-    app.m_pDrive = &dlg.Drive();
-    if (!peer.IsValid() || !SaveStoredPort(peer.Path())) {
+    if (!peer.IsValid() || !CSettingsPortStore().Save(peer.Path().toStdString())) {
         std::fprintf(stderr, "cannot open a pseudo-terminal\n");
         return 1;
     }
-    const SleepHook previous = SetSleepHook([](unsigned) {});
-    dlg.OnConnect();
-    SetSleepHook(previous);
-    InstallWindowPump(); // as the program has it; after the connect's virtual pauses
-    if (!dlg.Drive().IsConnected()) {
+    dlg.Dlg().OnConnect();
+    clock.m_bReal = true;
+    if (!dlg.IsConnected()) {
         std::fprintf(stderr, "cannot connect\n");
         return 1;
     }
     peer.Receive(4, 500); // the connect's query and settings request
-
-    Clock::time_point replyAt{};
-    QObject::connect(&dlg.Drive(), &CDriveProtocol::replyChanged, [&](const QString& strText) {
-        if (strText == QLatin1String("PKN61/72") && replyAt == Clock::time_point{})
-            replyAt = Clock::now();
-    });
 
     // The wire's rate: one byte every 1.04 ms, never a line end.
     std::atomic<bool> bFlooding{true};
@@ -210,9 +238,9 @@ int main(int argc, char** argv)
     Row("Growth after 30 s of flood",
         QStringLiteral("%1 MiB").arg((nRssAt30 - nRssBefore) / 1024.0, 0, 'f', 1));
     Row("Reply line sent in the flood, recognised after",
-        replyAt == Clock::time_point{}
+        dlg.m_replyAt == Clock::time_point{}
             ? QStringLiteral("never")
-            : QStringLiteral("%1 ms").arg(Seconds(replyAt - replySent) * 1000, 0, 'f', 1));
+            : QStringLiteral("%1 ms").arg(Seconds(dlg.m_replyAt - replySent) * 1000, 0, 'f', 1));
     Row("Exit clicked during the flood, dialog closed after",
         QStringLiteral("%1 ms").arg(Seconds(exitDone - exitAsked) * 1000, 0, 'f', 1));
     return 0;

@@ -8,14 +8,13 @@
 #include "AdapterSim.h"
 #include "BenchSupport.h"
 #include "PortLink.h"
-#include "app/RT3180Dlg.h"
-#include "app/Texts.h"
-#include "platform/MessageBox.h"
-#include "ui/Resource.h"
-#include "ui/WindowPump.h"
+#include "core/dialog/Resource.h"
+#include "core/dialog/Texts.h"
+#include "qt/app/DialogWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -102,6 +101,28 @@ void PrintPacingTable(const char* pszTitle, const std::vector<CSeries>& rows)
     }
 }
 
+// The window on screen, with the boxes it shows recorded instead and the
+// steps between waits made slower as asked.
+class CBenchWindow : public CDialogWindow
+{
+public:
+    void MessageBox(const CMessageBoxCall& call) override
+    {
+        m_tpBox = Clock::now();
+        m_strBox = QString::fromStdString(call.strText);
+    }
+    void SetLedState(int nID, bool bLit) override
+    {
+        if (nID == IDC_TX_LED)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_nStepDelayMs));
+        CDialogWindow::SetLedState(nID, bLit);
+    }
+
+    int m_nStepDelayMs = 0;
+    Clock::time_point m_tpBox;
+    QString m_strBox;
+};
+
 // The dialog on screen with what the bench needs to see of it.
 class CBench
 {
@@ -115,17 +136,11 @@ public:
             m_tpStatusChanged = Clock::now();
             m_strStatus = strText;
         });
-        m_previousHook = SetMessageBoxHook([this](const CMessageBoxCall& call) {
-            m_tpBox = Clock::now();
-            m_strBox = call.strText;
-            return int(IDOK);
-        });
     }
-    ~CBench() { SetMessageBoxHook(std::move(m_previousHook)); }
     CBench(const CBench&) = delete;
     CBench& operator=(const CBench&) = delete;
 
-    CRT3180Dlg& Dlg() { return m_dlg; }
+    CBenchWindow& Window() { return m_dlg; }
 
     // Clicks the button and returns when its handler has; the time of the click.
     Clock::time_point Click(int nID)
@@ -141,7 +156,7 @@ public:
     {
         sim.ClearLog();
         Click(IDC_CONNECT);
-        if (!m_dlg.Drive().IsConnected())
+        if (!m_dlg.IsConnected())
             return false;
         sim.WaitForEntries(EKind::Reply, nReplies, std::chrono::seconds(2));
         Settle();
@@ -151,18 +166,15 @@ public:
     // Lets the replies already on their way be handled.
     void Settle()
     {
-        PumpUntil([this] { return !m_dlg.Drive().IsReplyTimerPending(); }, 2000);
+        PumpUntil([this] { return !m_dlg.IsReplyTimerPending(); }, 2000);
         Pump(100);
     }
 
     Clock::time_point m_tpStatusChanged;
     QString m_strStatus;
-    Clock::time_point m_tpBox;
-    QString m_strBox;
 
 private:
-    CRT3180Dlg m_dlg;
-    MessageBoxHook m_previousHook;
+    CBenchWindow m_dlg;
 };
 
 // The commands of one sequence as the simulator received them; empty when
@@ -217,15 +229,16 @@ bool MeasureTimeout(CBench& bench, CAdapterSim& silent, std::vector<CSeries>& ro
 {
     const QString strLost = QString::fromLatin1(kStatusConnectionLost);
     for (int i = 0; i < kRepetitions; ++i) {
-        bench.m_strBox.clear();
+        bench.Window().m_strBox.clear();
         silent.ClearLog();
         bench.Click(IDC_CONNECT);
         const std::vector<CSimLogEntry> commands = TakeCommands(silent, {"?:", "S:"});
-        if (commands.empty() || !PumpUntil([&] { return bench.m_strBox == strLost; }, 6000) ||
+        if (commands.empty() ||
+            !PumpUntil([&] { return bench.Window().m_strBox == strLost; }, 6000) ||
             bench.m_strStatus != strLost)
             return false;
         rows[0].samples.push_back(Ms(bench.m_tpStatusChanged - commands.back().tpTime));
-        rows[1].samples.push_back(Ms(bench.m_tpBox - commands.back().tpTime));
+        rows[1].samples.push_back(Ms(bench.Window().m_tpBox - commands.back().tpTime));
         bench.Click(IDC_CONNECT); // Disconnect
         Pump(50);
     }
@@ -236,7 +249,8 @@ bool MeasureTimeout(CBench& bench, CAdapterSim& silent, std::vector<CSeries>& ro
 // return to the status line showing the accepted text.
 bool MeasureReplies(CBench& bench, CAdapterSim& sim, std::vector<CSeries>& rows)
 {
-    const QString strAccepted = bench.Dlg().Drive().AcceptedText();
+    // What the drive's replies to Apply left in the status line.
+    const QString strAccepted = bench.m_strStatus;
     for (int nBytes : kReplyLengths) {
         CSeries row{std::to_string(nBytes) + " bytes",
                     kReplyLatencyBase + kReplyLatencyPerByte * nBytes,
@@ -245,7 +259,7 @@ bool MeasureReplies(CBench& bench, CAdapterSim& sim, std::vector<CSeries>& rows)
         strLine.resize(static_cast<size_t>(nBytes) - 1, '.');
         for (int i = 0; i < kReplySamples; ++i) {
             // The status line must change for the change to be seen.
-            bench.Dlg().SetDlgItemText(IDC_STATUS, QString());
+            bench.Window().SetDlgItemText(IDC_STATUS, {});
             Pump(20);
             sim.ClearLog();
             sim.SendLine(strLine);
@@ -303,7 +317,6 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
-    InstallWindowPump(); // as the program does
 
     CAdapterSim sim;
     CAdapterSimOptions silentOptions;
@@ -316,10 +329,7 @@ int main(int argc, char** argv)
 
     const QString strLoadBefore = LoadAverage();
     CBench bench;
-    CRT3180Dlg& dlg = bench.Dlg();
-    QObject::connect(&dlg.Drive(), &CDriveProtocol::txLampChanged, [nStepDelayMs] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(nStepDelayMs));
-    });
+    bench.Window().m_nStepDelayMs = nStepDelayMs;
     const auto disconnect = [&] { bench.Click(IDC_CONNECT); };
 
     std::vector<CSeries> connect{{"click → \"?:\"", 50, {}},
@@ -339,7 +349,7 @@ int main(int argc, char** argv)
                               {"command → handler returns", 1000, {}}};
     if (!MeasureSequence(
             bench, sim, IDC_TEST,
-            [&] { return std::vector<std::string>{dlg.Drive().IsTestOn() ? "D:" : "P:"}; }, test,
+            [&] { return std::vector<std::string>{bench.Window().IsTestOn() ? "D:" : "P:"}; }, test,
             {}))
         return Fail("Test did not send its command");
 
@@ -348,7 +358,10 @@ int main(int argc, char** argv)
                                {"\"R:\" → \"I:\"", 3550, {}},
                                {"\"I:\" → \"ID:\"", 1150, {}},
                                {"\"ID:\" → handler returns", 1100, {}}};
-    const auto changeSetting = [&] { dlg.OnSelChangeSetting(); };
+    // A user's choice in a list, which lets Apply send.
+    const auto changeSetting = [&] {
+        emit qobject_cast<QComboBox*>(bench.Window().GetDlgItem(IDC_IDLE))->activated(0);
+    };
     changeSetting();
     if (!MeasureSequence(
             bench, sim, IDC_APPLY,
