@@ -17,6 +17,8 @@ int main(int argc, char** argv)
     CRT3180App app(argc, argv);
     if (argc < 3 || !CSettingsPortStore().Save(argv[2]))
         return 2;
+    if (argc == 5 && QByteArray(argv[3]) == "--log")
+        app.StartWireLog(QString::fromLocal8Bit(argv[4]));
     CDialogWindow dlg;
     dlg.Create();
     dlg.show();

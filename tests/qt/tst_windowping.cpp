@@ -74,7 +74,7 @@ private slots:
         QTest::addColumn<QString>("strMode");
         QTest::addColumn<QStringList>("log");
         QTest::newRow("SIGTERM connected") << SIGTERM << "idle" << QStringList{"--log", "FILE"};
-        QTest::newRow("SIGINT connected") << SIGINT << "idle" << QStringList{"--log=FILE"};
+        QTest::newRow("SIGINT connected") << SIGINT << "idle" << QStringList{"--log", "FILE"};
         QTest::newRow("SIGHUP in Apply") << SIGHUP << "apply" << QStringList{};
     }
     void stopSignalsCloseLikeExit()

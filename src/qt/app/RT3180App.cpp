@@ -21,7 +21,6 @@ CRT3180App::CRT3180App(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("RT3180"));
     setApplicationVersion(QString::fromLatin1(kVersion));
     setDesktopFileName(QStringLiteral("rt3180"));
-    StartWireLog(arguments());
     CatchStopSignals();
 }
 
@@ -96,16 +95,8 @@ void CRT3180App::CloseWhenIdle()
     }
 }
 
-void CRT3180App::StartWireLog(const QStringList& args)
+void CRT3180App::StartWireLog(const QString& strFile)
 {
-    // "--log FILE" or "--log=FILE": every byte on the link, for a bug report.
-    QString strFile;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--log") && i + 1 < args.size())
-            strFile = args[i + 1];
-        else if (args[i].startsWith(QLatin1String("--log=")))
-            strFile = args[i].mid(6);
-    }
     std::string strReason;
     if (!strFile.isEmpty() && !CWireLog::Open(strFile.toStdString(), &strReason))
         ShowMessageBox(nullptr,

@@ -11,8 +11,9 @@ public:
     CRT3180App(int& argc, char** argv);
     ~CRT3180App() override;
 
-    // Opens the byte log that "--log FILE" asks for.
-    static void StartWireLog(const QStringList& args);
+    // Opens the byte log that "--log FILE" asks for (nothing when empty);
+    // a box says when it cannot be written.
+    static void StartWireLog(const QString& strFile);
 
     // Runs the main dialog modally; returns false, the process then ends.
     bool InitInstance();

@@ -27,7 +27,8 @@ constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb"
 
 // The exit code when the command line is answered without a window. Decided
 // before any application object exists, so that no display is needed.
-std::optional<int> ParseCommandLine(int argc, char** argv)
+// Otherwise strLogFile is what --log names (empty without it).
+std::optional<int> ParseCommandLine(int argc, char** argv, QString& strLogFile)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -81,6 +82,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv)
         std::printf("rt3180 %s\n", kVersion);
         return 0;
     }
+    strLogFile = parser.value(log);
     return std::nullopt;
 }
 
@@ -88,9 +90,11 @@ std::optional<int> ParseCommandLine(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> nExit = ParseCommandLine(argc, argv))
+    QString strLogFile;
+    if (const std::optional<int> nExit = ParseCommandLine(argc, argv, strLogFile))
         return *nExit;
     CRT3180App app(argc, argv);
+    app.StartWireLog(strLogFile);
     app.InitInstance();
     return 0;
 }
