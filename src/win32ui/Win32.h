@@ -1,0 +1,7 @@
+#pragma once
+
+// The core's ids come first: windows.h defines IDOK and IDCANCEL as macros of
+// the same values, which would otherwise rewrite the core's enumeration.
+#include "core/dialog/Resource.h"
+
+#include <windows.h>
