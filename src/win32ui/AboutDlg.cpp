@@ -106,9 +106,9 @@ void CLinkLabel::OnPaint()
     PAINTSTRUCT ps;
     const HDC hDC = BeginPaint(m_hWnd, &ps);
     // The dialog's background, as a static paints it.
-    const auto hBrush = reinterpret_cast<HBRUSH>(SendMessageW(
-        GetParent(m_hWnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC),
-        reinterpret_cast<LPARAM>(m_hWnd)));
+    const auto hBrush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(m_hWnd), WM_CTLCOLORSTATIC,
+                                                              reinterpret_cast<WPARAM>(hDC),
+                                                              reinterpret_cast<LPARAM>(m_hWnd)));
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
     FillRect(hDC, &rc, hBrush ? hBrush : GetSysColorBrush(COLOR_BTNFACE));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/dialog/DialogTemplate.h"
-
 #include "win32ui/Win32.h"
 
 #include <span>
@@ -17,10 +16,10 @@ inline constexpr WORD kComboBoxClass = 0x0085;
 // One control of a dialog built in memory.
 struct CDlgItemSpec {
     int nID;
-    WORD nClass;    // the system class's ordinal (0x0080 button ... 0x0085 combo box)
-    DWORD dwStyle;  // besides WS_CHILD | WS_VISIBLE
+    WORD nClass;   // the system class's ordinal (0x0080 button ... 0x0085 combo box)
+    DWORD dwStyle; // besides WS_CHILD | WS_VISIBLE
     std::string strCaption;
-    WORD nIconID;   // an icon static's picture; its caption is then unused
+    WORD nIconID; // an icon static's picture; its caption is then unused
     CDlgRect rc;
 };
 

@@ -19,8 +19,8 @@ namespace
 constexpr int kLedCellWidth = 15;
 constexpr unsigned kSysCommandMask = 0xFFF0;
 
-constexpr DWORD kMainDialogStyle = DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU |
-                                   WS_MINIMIZEBOX | WS_VISIBLE;
+constexpr DWORD kMainDialogStyle =
+    DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
 constexpr DWORD kBoxStyle = DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 // The commands and clicks, each to its handler.
@@ -29,13 +29,13 @@ struct CCommandRoute {
     void (CRT3180Dlg::*pHandler)();
 };
 constexpr CCommandRoute kCommandRoutes[] = {
-    {ID_FILE_OPEN, &CRT3180Dlg::OnFileOpen},   {ID_FILE_SAVE, &CRT3180Dlg::OnFileSave},
-    {ID_RECALL, &CRT3180Dlg::OnRecall},         {IDC_DEFAULTS, &CRT3180Dlg::OnDefaults},
-    {IDC_APPLY, &CRT3180Dlg::OnApply},          {ID_PORT_COM1, &CRT3180Dlg::OnPortCom1},
-    {ID_PORT_COM2, &CRT3180Dlg::OnPortCom2},    {ID_PORT_COM3, &CRT3180Dlg::OnPortCom3},
-    {ID_PORT_COM4, &CRT3180Dlg::OnPortCom4},    {ID_PORT_OTHER, &CRT3180Dlg::OnPortOther},
-    {ID_HELP, &CRT3180Dlg::OnHelpAbout},        {IDC_CONNECT, &CRT3180Dlg::OnConnect},
-    {IDC_TEST, &CRT3180Dlg::OnTest},            {IDOK, &CRT3180Dlg::OnOK},
+    {ID_FILE_OPEN, &CRT3180Dlg::OnFileOpen}, {ID_FILE_SAVE, &CRT3180Dlg::OnFileSave},
+    {ID_RECALL, &CRT3180Dlg::OnRecall},      {IDC_DEFAULTS, &CRT3180Dlg::OnDefaults},
+    {IDC_APPLY, &CRT3180Dlg::OnApply},       {ID_PORT_COM1, &CRT3180Dlg::OnPortCom1},
+    {ID_PORT_COM2, &CRT3180Dlg::OnPortCom2}, {ID_PORT_COM3, &CRT3180Dlg::OnPortCom3},
+    {ID_PORT_COM4, &CRT3180Dlg::OnPortCom4}, {ID_PORT_OTHER, &CRT3180Dlg::OnPortOther},
+    {ID_HELP, &CRT3180Dlg::OnHelpAbout},     {IDC_CONNECT, &CRT3180Dlg::OnConnect},
+    {IDC_TEST, &CRT3180Dlg::OnTest},         {IDOK, &CRT3180Dlg::OnOK},
     {IDCANCEL, &CRT3180Dlg::OnCancel},
 };
 
@@ -121,10 +121,9 @@ CDialogWindow::CDialogWindow(HINSTANCE hInstance, const CWin32Platform& platform
       m_hSmallIcon(static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0))),
-      m_pDlg(std::make_unique<CRT3180Dlg>(*this,
-                                          CDlgPlatform{m_pumpClock, platform.serial, m_queue,
-                                                       platform.store, platform.files,
-                                                       platform.ports}))
+      m_pDlg(std::make_unique<CRT3180Dlg>(*this, CDlgPlatform{m_pumpClock, platform.serial, m_queue,
+                                                              platform.store, platform.files,
+                                                              platform.ports}))
 {
 }
 
@@ -138,8 +137,8 @@ CDialogWindow::~CDialogWindow()
 
 INT_PTR CDialogWindow::DoModal()
 {
-    const std::vector<WORD> words = BuildDialogTemplate(kMainDialog, kMainDialogStyle,
-                                                        WS_EX_APPWINDOW);
+    const std::vector<WORD> words =
+        BuildDialogTemplate(kMainDialog, kMainDialogStyle, WS_EX_APPWINDOW);
     return DialogBoxIndirectParamW(m_hInstance, AsTemplate(words), nullptr, DialogProc,
                                    reinterpret_cast<LPARAM>(this));
 }
@@ -269,7 +268,8 @@ bool CDialogWindow::OnCommand(int nID, int nCode, HWND hControl)
         return false;
     // Sent while a sequence waits (a click sent by another program): handled after it.
     if (IsWindowWaiting())
-        PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(nID, nCode), reinterpret_cast<LPARAM>(hControl));
+        PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(nID, nCode),
+                     reinterpret_cast<LPARAM>(hControl));
     else
         handler();
     return true;
@@ -469,7 +469,12 @@ std::optional<std::string> CDialogWindow::AskText(const std::string& strPrompt,
     const CDlgItemSpec items[] = {
         {IDC_STATIC, kStaticClass, SS_LEFT | SS_NOPREFIX | WS_GROUP, strPrompt, 0, {7, 7, 186, 8}},
         {kAskEditId, kEditClass, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, "", 0, {7, 18, 186, 12}},
-        {IDOK, kButtonClass, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kAboutOK, 0, {89, 36, 50, 14}},
+        {IDOK,
+         kButtonClass,
+         BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+         kAboutOK,
+         0,
+         {89, 36, 50, 14}},
         {IDCANCEL, kButtonClass, BS_PUSHBUTTON | WS_TABSTOP, kTextCancel, 0, {143, 36, 50, 14}},
     };
     const std::vector<WORD> words = BuildDialogTemplate(

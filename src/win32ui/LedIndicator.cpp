@@ -16,9 +16,9 @@ CMemoryBitmap::~CMemoryBitmap()
 
 bool CMemoryBitmap::LoadBitmap(HINSTANCE hInstance, int nIDResource, int nCellWidth)
 {
-    m_hBitmap = static_cast<HBITMAP>(LoadImageW(hInstance, MAKEINTRESOURCEW(nIDResource),
-                                                IMAGE_BITMAP, 0, 0,
-                                                LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT));
+    m_hBitmap =
+        static_cast<HBITMAP>(LoadImageW(hInstance, MAKEINTRESOURCEW(nIDResource), IMAGE_BITMAP, 0,
+                                        0, LR_LOADMAP3DCOLORS | LR_LOADTRANSPARENT));
     if (!m_hBitmap)
         return false;
     BITMAP bm = {};
@@ -33,8 +33,7 @@ void CMemoryBitmap::DrawCell(HDC hDC, int x, int y, int nCell) const
 {
     // Without its picture the lamp is left out.
     if (m_hBitmap)
-        BitBlt(hDC, x, y, m_nCellWidth, m_nCellHeight, m_hMemDC, nCell * m_nCellWidth, 0,
-               SRCCOPY);
+        BitBlt(hDC, x, y, m_nCellWidth, m_nCellHeight, m_hMemDC, nCell * m_nCellWidth, 0, SRCCOPY);
 }
 
 void CLedIndicator::Attach(HWND hWnd)
@@ -74,7 +73,8 @@ void CLedIndicator::DrawItem(const DRAWITEMSTRUCT& dis) const
     FillRect(hDC, &dis.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     m_image.DrawCell(hDC, m_nImageX, m_nImageY, m_nState ? 1 : 0);
 
-    std::wstring strCaption(static_cast<std::size_t>(GetWindowTextLengthW(dis.hwndItem)) + 1, L'\0');
+    std::wstring strCaption(static_cast<std::size_t>(GetWindowTextLengthW(dis.hwndItem)) + 1,
+                            L'\0');
     strCaption.resize(static_cast<std::size_t>(
         GetWindowTextW(dis.hwndItem, strCaption.data(), static_cast<int>(strCaption.size()))));
     RECT rcClient = {};

@@ -5,3 +5,9 @@
 #include "core/dialog/Resource.h"
 
 #include <windows.h>
+
+// The core's window interface has functions of these names; the wide
+// functions are called by their own names here.
+#undef GetDlgItemText
+#undef MessageBox
+#undef SetDlgItemText
