@@ -7,6 +7,7 @@
 #include "core/dialog/Texts.h"
 #include "win32/WaitableClock.h"
 #include "win32ui/DialogWindow.h"
+#include "win32ui/ReceiveQueue.h"
 #include "win32ui/Utf16.h"
 
 #include <chrono>
@@ -94,6 +95,14 @@ template <class TCondition> bool WaitFor(TCondition condition)
     return false;
 }
 
+class CRecordingTarget : public IReceiveTarget
+{
+public:
+    void OnReceived(CReceivedChunk chunk) override { m_strLog += chunk.Bytes() + "|"; }
+    void OnHangup() override { m_strLog += "hangup|"; }
+    std::string m_strLog;
+};
+
 struct CSeen {
     bool bConnected = false;
     bool bApplyEnabled = false;
@@ -151,9 +160,7 @@ TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, byt
         WaitFor([&] { return serial.Writes().size() == 7; }); // Test's, after Apply's
         seen.strStatusAfter = ItemText(hDlg, IDC_STATUS);
 
-        // Bytes still posted when the dialog ends are freed with it.
         PostMessageW(hDlg, WM_COMMAND, IDCANCEL, 0);
-        serial.PostReceived("RT3180 SPI Interface commands accepted\r");
     });
     {
         CDialogWindow window(GetModuleHandleW(nullptr), {clock, serial, store, files, ports});
@@ -182,4 +189,44 @@ TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, byt
     CHECK(seen.strStatusAfter == "RT3180 SPI Interface commands accepted!");
     CHECK_FALSE(serial.m_bOpen);
     CHECK(serial.m_pGate->InFlight() == 0);
+}
+
+TEST_CASE("Receive queue: chunks handed over in order, a hang-up left queued or dropped, "
+          "chunks still posted freed with the window")
+{
+    const HWND hWnd =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    REQUIRE(hWnd);
+    CRecordingTarget target;
+    auto pGate = std::make_shared<CReceiveGate>(kMaxChunksPosted);
+    const std::atomic<bool> bStop{false};
+    CWin32ReceiveQueue queue;
+    queue.SetTarget(&target);
+    queue.SetWindow(hWnd);
+    auto post = [&](const std::string& bytes) {
+        pGate->Enter(bStop);
+        queue.PostReceived({bytes, pGate});
+    };
+    // Posted by a reader thread, as the port's is.
+    std::thread reader([&] {
+        post("ab");
+        queue.PostHangup();
+        post("cde");
+    });
+    reader.join();
+
+    queue.DeliverPosted();
+    CHECK(target.m_strLog == "ab|cde|");
+    CHECK(pGate->InFlight() == 0);
+    MSG msg;
+    CHECK(PeekMessageW(&msg, hWnd, 0, 0, PM_NOREMOVE)); // the hang-up
+    queue.DropHangup();
+    CHECK_FALSE(PeekMessageW(&msg, hWnd, 0, 0, PM_NOREMOVE));
+
+    post("left");
+    queue.PostHangup();
+    queue.SetWindow(nullptr);
+    CHECK(target.m_strLog == "ab|cde|");
+    CHECK(pGate->InFlight() == 0);
+    DestroyWindow(hWnd);
 }
