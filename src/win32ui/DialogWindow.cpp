@@ -162,20 +162,23 @@ INT_PTR CDialogWindow::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
         return OnInitDialog();
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_SYSCOMMAND:
-        if ((wParam & kSysCommandMask) != IDM_ABOUTBOX &&
-            ((wParam & kSysCommandMask) != SC_CLOSE || !IsWindowWaiting()))
-            return FALSE; // the window system's own
-        // Commands that come while a sequence waits are handled after it.
-        if (IsWindowWaiting())
+    case WM_SYSCOMMAND: {
+        const unsigned nCommand = static_cast<unsigned>(wParam) & kSysCommandMask;
+        // The About box and closing, chosen while a sequence waits, follow it.
+        if (IsWindowWaiting() && (nCommand == IDM_ABOUTBOX || nCommand == SC_CLOSE)) {
             PostMessageW(m_hWnd, nMsg, wParam, lParam);
-        else
-            m_pDlg->OnSysCommand(static_cast<unsigned>(wParam));
+            return TRUE;
+        }
+        if (nCommand != IDM_ABOUTBOX)
+            return FALSE; // the window system's own
+        m_pDlg->OnSysCommand(static_cast<unsigned>(wParam));
         return TRUE;
+    }
     case WM_INITMENUPOPUP:
         // The devices present, looked for each time the Port menu opens.
-        if (reinterpret_cast<HMENU>(wParam) == m_hPortMenu && m_hPortMenu)
-            m_pDlg->FillDeviceItems();
+        if (!m_hPortMenu || reinterpret_cast<HMENU>(wParam) != m_hPortMenu)
+            return FALSE;
+        m_pDlg->FillDeviceItems();
         return TRUE;
     case WM_TIMER:
         m_pDlg->OnTimer(static_cast<unsigned>(wParam));
