@@ -123,13 +123,14 @@ TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, byt
     CNoPorts ports;
     CSeen seen;
     INT_PTR nResult = 0;
+    std::atomic<bool> bEnded{false};
 
     std::thread client([&] {
         HWND hDlg = nullptr;
         // Shown, once its start-up has run.
         WaitFor([&] {
             hDlg = FindWindowW(nullptr, Widen(kTextTitle).c_str());
-            return hDlg && IsWindowVisible(hDlg);
+            return (hDlg && IsWindowVisible(hDlg)) || bEnded;
         });
         if (!hDlg)
             return;
@@ -166,6 +167,7 @@ TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, byt
         CDialogWindow window(GetModuleHandleW(nullptr), {clock, serial, store, files, ports});
         nResult = window.DoModal();
     }
+    bEnded = true;
     client.join();
     // Under Wine without an X display no window can be made.
     if (nResult == -1) {
