@@ -61,16 +61,18 @@ unsigned ReportHangup(CSerialPort* pPort)
     return 0;
 }
 
-// Waits for received bytes: for the port event where the port reports
-// events, else (Wine on a pseudo-terminal, whose waits always fail) for the
-// idle pause. Stopped when Close woke us; Failed when the port is gone.
+// Waits for received bytes: for a port event where the port reports events,
+// else (Wine on a pseudo-terminal, whose waits always fail) for the idle
+// pause. Stopped when Close woke us; Failed when the port is gone.
 EWaitEnd WaitForBytes(CSerialPort* pPort, OVERLAPPED& operation, bool& bEventsWork, DWORD& nEvents)
 {
     nEvents = 0;
     DWORD nWaiting = 0;
     if (bEventsWork) {
+        // A wait that reports nothing would only repeat at once: the port
+        // is polled from then on.
         const EWaitEnd eEnd = WaitEvent(pPort, operation, nEvents);
-        if (eEnd != EWaitEnd::Failed)
+        if (eEnd == EWaitEnd::Stopped || (eEnd == EWaitEnd::Done && nEvents != 0))
             return eEnd;
         if (!BytesWaiting(pPort, nWaiting))
             return EWaitEnd::Failed;

@@ -64,8 +64,7 @@ TEST_CASE("reading regular files only")
          "This is a folder, not a regular file."},
         {folder.File(u8"missing.rt3"), 13, EReadResult::NotOpened, "", "*"},
         {"NUL", 13, EReadResult::NotRegular, "", "This is a device, not a regular file."},
-        {folder.File(u8"COM1"), 13, EReadResult::NotRegular, "",
-         "This is a device, not a regular file."},
+        {"COM1", 13, EReadResult::NotRegular, "", "This is a device, not a regular file."},
         {"\\\\.\\pipe\\rt3180", 13, EReadResult::NotRegular, "",
          "This is a device, not a regular file."},
     };

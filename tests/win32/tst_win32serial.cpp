@@ -3,10 +3,12 @@
 // command line's end-to-end tests have one.)
 
 #include "CoreFakes.h"
+#include "core/serial/WireLog.h"
 #include "win32/SerialPort.h"
 #include "win32/WaitableClock.h"
 
 #include <doctest.h>
+#include <filesystem>
 
 using namespace std::chrono_literals;
 
@@ -38,6 +40,7 @@ TEST_CASE("waiting for the timer or a message")
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // this thread's queue
     REQUIRE(PostThreadMessageW(GetCurrentThreadId(), WM_APP + 3, 0, 0));
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // seen, still queued
     const CSteadyClock::time_point later = clock.Now() + 30s;
     CHECK(clock.WaitForTimerOrMessage(later));
     CHECK(CSteadyClock::now() < later);
@@ -69,9 +72,14 @@ TEST_CASE("the device a port name opens")
 }
 
 // Opened or not is remembered; the reason is the system's; nothing is held,
-// written or started, and Close runs as often as it is called.
+// written (nor logged as sent) or started, and Close runs as often as it is
+// called.
 TEST_CASE("a port that cannot be opened")
 {
+    const std::string strLog = (std::filesystem::temp_directory_path() /
+                                ("rt3180-wire-" + std::to_string(GetCurrentProcessId()) + ".log"))
+                                   .string();
+    REQUIRE(CWireLog::Open(strLog));
     CSerialPort port;
     CManualQueue queue;
     CHECK_FALSE(port.WasOpened());
@@ -92,4 +100,9 @@ TEST_CASE("a port that cannot be opened")
     port.Close();
     CHECK(port.WasOpened());
     CHECK(queue.Pending() == 0);
+    CWireLog::Close();
+    const HANDLE hLog = CreateFileA(strLog.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    CHECK(GetFileSize(hLog, nullptr) == 0);
+    CloseHandle(hLog);
 }
