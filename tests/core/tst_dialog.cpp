@@ -74,15 +74,26 @@ struct CFixture {
         serial.PostReceived(strBytes);
         queue.Pump();
     }
-    // The reply timer expires when it is due.
-    void Expire()
-    {
-        clock.SleepUntil(window.m_timers.at(kReplyTimerId));
-        dlg.OnTimer(kReplyTimerId);
-    }
     std::string Text(int nID) const { return window.GetDlgItemText(nID); }
     bool Enabled(int nID) const { return window.IsDlgItemEnabled(nID); }
-    bool Shown(int nID) const { return window.m_controls.at(nID).bShown; }
+    // "<Connect's caption>|<Test's caption>|apply|test|settings": the buttons
+    // enabled, and what is shown: all settings controls or the banner, with
+    // the buttons and the status line ("mixed" for anything else).
+    std::string State() const
+    {
+        int nShown = 0;
+        for (int nID :
+             {IDC_SETTINGS_GROUP, IDC_RESOLUTION_LABEL, IDC_IDLE_LABEL, IDC_CURRENT_LABEL,
+              IDC_IDLE_UNIT, IDC_CURRENT_UNIT, IDC_RESOLUTION, IDC_IDLE, IDC_CURRENT, IDC_BANNER})
+            nShown += window.m_controls.at(nID).bShown ? (nID == IDC_BANNER ? 10 : 1) : 0;
+        for (int nID : {IDC_APPLY, IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TEST, IDC_STATUS})
+            nShown += window.m_controls.at(nID).bShown ? 0 : 100;
+        return Text(IDC_CONNECT) + "|" + Text(IDC_TEST) + (Enabled(IDC_APPLY) ? "|apply|" : "||") +
+               (Enabled(IDC_TEST) ? "test|" : "|") +
+               (nShown == 9    ? "settings"
+                : nShown == 10 ? "banner"
+                               : "mixed");
+    }
     // The selected texts of the idle, current and resolution lists.
     std::string Lists() const
     {
@@ -115,20 +126,6 @@ struct CFixture {
     }
 };
 
-constexpr std::array<int, 9> kSettingsControls{
-    IDC_SETTINGS_GROUP, IDC_RESOLUTION_LABEL, IDC_IDLE_LABEL, IDC_CURRENT_LABEL, IDC_IDLE_UNIT,
-    IDC_CURRENT_UNIT,   IDC_RESOLUTION,       IDC_IDLE,       IDC_CURRENT};
-
-// The settings controls all shown and the banner hidden, or the reverse.
-void CheckSettingsShown(const CFixture& f, bool bShown)
-{
-    for (int nID : kSettingsControls)
-        CHECK_MESSAGE(f.Shown(nID) == bShown, nID);
-    CHECK(f.Shown(IDC_BANNER) == !bShown);
-    for (int nID : {IDC_APPLY, IDC_DEFAULTS, IDCANCEL, IDC_CONNECT, IDC_TEST, IDC_STATUS})
-        CHECK(f.Shown(nID));
-}
-
 } // namespace
 
 TEST_CASE("start-up shows the disconnected dialog, the default lists and the stored port")
@@ -147,17 +144,12 @@ TEST_CASE("start-up shows the disconnected dialog, the default lists and the sto
         CFixture f(row.stored);
         CHECK(f.window.CheckedPorts() == row.pszChecked);
         CHECK(f.Text(IDC_STATUS) == std::string(kStatusNotConnectedStartup) + row.pszPort);
-        CHECK(f.window.Events("led") == CLog{"led TX off @0", "led RX off @0"});
+        CHECK(f.Take({"led"}) == CLog{"led TX off @0", "led RX off @0"});
         CHECK(f.window.Entries(IDC_RESOLUTION) == "400=4 1000=1 [2000=2] 5000=5");
         CHECK(f.window.Entries(IDC_CURRENT) ==
               "10=1 20=2 30=3 40=4 50=5 60=6 70=7 [80=8] 90=9 100=0");
         CHECK(f.window.Entries(IDC_IDLE) == "0=0 10=1 [20=2] 30=3 40=4 50=5 60=6 70=7");
-        CHECK(!f.Enabled(IDC_APPLY));
-        CHECK(!f.Enabled(IDC_TEST));
-        CHECK(f.Text(IDC_TEST) + "|" + f.Text(IDC_CONNECT) + "|" + f.Text(IDC_REPLY) ==
-              "Test On|Connect|");
-        CheckSettingsShown(f, false);
-        CHECK(f.serial.m_nOpens == 0);
+        CHECK(f.State() + f.Text(IDC_REPLY) + f.serial.m_strPort == "Connect|Test On|||banner");
     }
 }
 
@@ -217,10 +209,7 @@ TEST_CASE("Connect, the drive's recalled settings, and Disconnect")
                         "paint connect Disconnect @0", "busy on", "led TX on @0", "write ?: @50",
                         "timer 1 3500", "led TX off @50", "led TX on @100", "write S: @150",
                         "timer 1 3500", "led TX off @150", "busy off"});
-    CHECK(f.Text(IDC_CONNECT) == "Disconnect");
-    CHECK(f.Enabled(IDC_TEST));
-    CHECK(!f.Enabled(IDC_APPLY));
-    CheckSettingsShown(f, true);
+    CHECK(f.State() == "Disconnect|Test On||test|settings");
     f.log.clear();
 
     f.Reply("  RT3180 drive ready\t\rresolution: 1000\rcurrent: 40\ridle current: 50\r");
@@ -232,9 +221,7 @@ TEST_CASE("Connect, the drive's recalled settings, and Disconnect")
                "paint status RT3180 SPI Interface commands accepted! @151", "select idle 5 @151",
                "paint status RT3180 SPI Interface commands accepted! @151"});
     CHECK(f.Lists() + " " + f.Text(IDC_CURRENT_UNIT) == "50 1.6 1000 A");
-    CHECK(f.window.m_timers.empty());
-    CHECK(!f.Enabled(IDC_APPLY));
-    CHECK(f.store.m_stored == "COM4");
+    CHECK((f.window.m_timers.empty() && !f.Enabled(IDC_APPLY) && f.store.m_stored == "COM4"));
 
     // Disconnect sends nothing, cancels the pending reply timer and leaves
     // the disconnected dialog with empty lines.
@@ -244,12 +231,8 @@ TEST_CASE("Connect, the drive's recalled settings, and Disconnect")
     f.dlg.OnConnect();
     CHECK(f.Take({"paint", "write", "kill"}) ==
           CLog{"kill 1", "paint status  @301", "paint reply  @301"});
-    CHECK(f.serial.m_nCloses == 1);
-    CHECK(f.window.m_timers.empty());
-    CHECK(f.Text(IDC_CONNECT) == "Connect");
-    CHECK(!f.Enabled(IDC_APPLY));
-    CHECK(!f.Enabled(IDC_TEST));
-    CheckSettingsShown(f, false);
+    CHECK((f.serial.m_nCloses == 1 && f.window.m_timers.empty()));
+    CHECK(f.State() == "Connect|Test On|||banner");
     f.dlg.OnApply();
     f.dlg.OnRecall();
     CHECK(f.Take({"write", "paint"}).empty());
@@ -260,20 +243,26 @@ TEST_CASE("Connect, the drive's recalled settings, and Disconnect")
 // that opened all the same is connected.
 TEST_CASE("Connect reports the port's failures in boxes")
 {
+    const std::string strOn = kStatusConnected + std::string("COM2:");
+    const std::string strOff = kStatusNotConnected + std::string("COM2:");
     const struct {
         COpenResult result;
         CLog boxes;
-        bool bConnected;
+        CLog log;             // boxes, status and reply painted, writes
+        std::string strState; // the state, the reply and the store
     } rows[] = {
         {{false, "Device: /dev/ttyS1", {}},
          {"Unable to open COM2:|stop|Device: /dev/ttyS1"},
-         false},
+         {"box Unable to open COM2:", "paint status " + strOff + " @0", "paint reply  @0"},
+         "Connect|Test On|||banner  "},
         {{true, "", {EOpenStep::GetCommTimeouts, EOpenStep::SetCommState}},
          {"Fail GetCommTimeouts!||", "Fail SetCommState!||"},
-         true},
+         {"box Fail GetCommTimeouts!", "box Fail SetCommState!", "paint status " + strOn + " @0",
+          "write ?: @50", "write S: @150"},
+         "Disconnect|Test On|apply|test|settings old reply COM2:"},
     };
     for (const auto& row : rows) {
-        CAPTURE(row.bConnected);
+        CAPTURE(row.strState);
         CFixture f(""); // a store without a usable value: "COM2:"
         f.serial.m_openResult = row.result;
         f.window.SetDlgItemText(IDC_REPLY, "old reply");
@@ -281,26 +270,14 @@ TEST_CASE("Connect reports the port's failures in boxes")
         f.log.clear();
         f.dlg.OnConnect();
         CHECK(f.Boxes() == row.boxes);
-        for (std::size_t i = 0; i < row.boxes.size(); ++i)
-            CHECK(f.log.at(i).starts_with("box "));
-        const std::string strStatus =
-            (row.bConnected ? kStatusConnected : kStatusNotConnected) + std::string("COM2:");
-        CHECK(f.log.at(row.boxes.size()) == "paint status " + strStatus + " @0");
-        CHECK(f.Text(IDC_STATUS) == strStatus);
-        CHECK(f.Text(IDC_REPLY) == (row.bConnected ? "old reply" : ""));
-        CHECK(f.Text(IDC_CONNECT) == (row.bConnected ? "Disconnect" : "Connect"));
-        CHECK(f.Enabled(IDC_APPLY) == row.bConnected);
-        CHECK(f.Enabled(IDC_TEST) == row.bConnected);
-        CheckSettingsShown(f, row.bConnected);
-        CHECK(f.store.m_stored == (row.bConnected ? "COM2:" : ""));
-        CHECK(f.window.Events("write").size() == (row.bConnected ? 2 : 0));
-        if (!row.bConnected)
-            CHECK(f.log.at(2) == "paint reply  @0");
+        CHECK(f.Take({"box", "paint status", "paint reply", "write"}) == row.log);
+        CHECK(f.State() + " " + f.Text(IDC_REPLY) + " " + *f.store.m_stored == row.strState);
     }
 }
 
 // Apply disables and paints itself, paints "Sending ..." before its first
-// wait and sends the item data of the entries selected in the window.
+// wait and sends the item data of the entries selected in the window
+// (1000 A: 1, 1.6 A: 4, 50 %: 5).
 TEST_CASE("Apply sends the selected entries' codes")
 {
     CFixture f;
@@ -310,19 +287,12 @@ TEST_CASE("Apply sends the selected entries' codes")
     f.window.SetCurSel(IDC_CURRENT, 3);
     f.window.SetCurSel(IDC_RESOLUTION, 1);
     f.dlg.OnSelChangeSetting();
-    const auto code = [&f](int nID) {
-        return std::to_string(f.window.GetItemData(nID, f.window.GetCurSel(nID)));
-    };
-    const std::string strR = "R:" + code(IDC_RESOLUTION), strI = "I:" + code(IDC_CURRENT),
-                      strID = "ID:" + code(IDC_IDLE);
-    CHECK(strR + strI + strID == "R:1I:4ID:5");
     f.log.clear();
     f.dlg.OnApply();
     CHECK(f.Take({"paint", "write", "busy"}) ==
           CLog{"paint apply Apply @151", "busy on",
                "paint status Sending the New Settings,  wait ... @151", "write ?: @251",
-               "write " + strR + " @1301", "write " + strI + " @4851", "write " + strID + " @6001",
-               "busy off"});
+               "write R:1 @1301", "write I:4 @4851", "write ID:5 @6001", "busy off"});
     CHECK(!f.Enabled(IDC_APPLY));
 }
 
@@ -356,7 +326,7 @@ TEST_CASE("Test toggles the drive's test and its caption after the waits")
         else
             f.dlg.OnConnect();
         std::string strSent;
-        for (const std::string& strWrite : f.window.Events("write "))
+        for (const std::string& strWrite : f.Take({"write "}))
             strSent += strWrite.substr(6, strWrite.find(" @") - 6);
         CHECK(strSent == step.pszSent);
         CHECK(f.Text(IDC_TEST) == step.pszCaption);
@@ -378,7 +348,8 @@ TEST_CASE("a silent or vanished drive is reported lost")
         if (eLoss == ELinkLoss::TimedOut) {
             f.dlg.OnTimer(kReplyTimerId + 1);
             CHECK(f.log.empty());
-            f.Expire();
+            f.clock.SleepUntil(f.window.m_timers.at(kReplyTimerId)); // when it is due
+            f.dlg.OnTimer(kReplyTimerId);
         } else {
             f.serial.PostHangup();
             f.queue.Pump();
@@ -387,9 +358,7 @@ TEST_CASE("a silent or vanished drive is reported lost")
         CHECK(f.Take({"paint", "box"}) ==
               CLog{"paint status " + std::string(kLost) + strAt, "box " + std::string(kLost)});
         CHECK(f.Boxes() == CLog{std::string(kLost) + "|stop|"});
-        CheckSettingsShown(f, false);
-        CHECK(f.Text(IDC_CONNECT) == "Disconnect");
-        CHECK(f.Enabled(IDC_TEST));
+        CHECK(f.State() == "Disconnect|Test On||test|banner");
         CHECK(f.serial.m_nCloses == (eLoss == ELinkLoss::HungUp ? 1 : 0));
         CHECK(f.dlg.Drive().IsConnected());
     }
@@ -441,15 +410,11 @@ TEST_CASE("File Open")
         f.dlg.OnFileOpen();
         CHECK(f.Lists() == row.pszShown);
         // The lists change after the pause, and are painted then.
-        CLog selected;
-        if (f.Lists() != "0 10 400") {
-            const CRT3180Data loaded = DecodeSettings(*row.content).value();
-            selected = {"select idle " + std::to_string(loaded.m_nIdle) + strAt,
-                        "select current " + std::to_string(loaded.m_nCurrent) + strAt,
-                        "select resolution " + std::to_string(loaded.m_nResolution) + strAt,
-                        "window" + strAt};
-        }
-        CHECK(f.Take({"select", "window"}) == selected);
+        const CLog painted = f.Take({"select", "window"});
+        CHECK(painted.size() == (f.Lists() == "0 10 400" ? 0 : 4));
+        for (const std::string& strLine : painted)
+            CHECK(strLine.ends_with(strAt));
+        CHECK((painted.empty() || painted.back() == "window" + strAt));
         CHECK(f.Boxes() == (row.pszReason ? CLog{"This is not a valid settings file.|stop|" +
                                                  strPath + ": " + row.pszReason}
                                           : CLog{}));
@@ -508,14 +473,14 @@ TEST_CASE("the file dialogs start in the working directory of the start-up")
         CHECK(fs::equivalent(fs::current_path(), work));
         REQUIRE(f.window.m_fileDialogs.size() == (bOpen ? 1 : 2));
         const CFileDialogCall& call = f.window.m_fileDialogs.back();
-        CHECK(call.bOpenFileDialog == bOpen);
         CHECK(call.strFileName == (work / (bOpen ? "*.rt3" : "Config_RT3180.rt3")).string());
-        REQUIRE(call.filters.size() == 2);
-        CHECK(call.filters[0].strText + "|" + call.filters[0].strPattern + "|" +
-                  call.filters[1].strText + "|" + call.filters[1].strPattern ==
-              "RT3180 Files (*.rt3)|*.rt3|All Files (*.*) |*.*");
-        CHECK(call.strDefExt == "rt3");
-        CHECK(call.bOverwritePrompt);
+        std::string strCall = call.strDefExt + (call.bOpenFileDialog ? " open" : " save") +
+                              (call.bOverwritePrompt ? " prompt" : "");
+        for (const CFileFilter& filter : call.filters)
+            strCall += "|" + filter.strText + "|" + filter.strPattern;
+        CHECK(strCall ==
+              (bOpen ? "rt3 open" : "rt3 save") +
+                  std::string(" prompt|RT3180 Files (*.rt3)|*.rt3|All Files (*.*) |*.*"));
     }
     fs::current_path(before);
     fs::remove(work);

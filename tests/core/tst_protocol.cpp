@@ -78,25 +78,15 @@ struct CLink {
     }
 };
 
-CApplySettings Settings(int nIdle, int nCurrent, int nResolution, EDriveFamily eFamily)
-{
-    return {{nIdle, nCurrent, nResolution}, eFamily};
-}
+const CApplySettings kAsymmetric{{6, 8, 0}, EDriveFamily::Pkn61};
 
 } // namespace
 
 TEST_CASE("setting commands keep one digit")
 {
-    struct {
-        std::string_view prefix;
-        int nCode;
-        const char* pszBytes;
-    } const rows[] = {{kCmdResolution, 5, "R:5"},
-                      {kCmdIdle, 7, "ID:7"},
-                      {kCmdCurrent, 12, "I:1"},
-                      {kCmdIdle, -1, "ID:-"}};
-    for (const auto& row : rows)
-        CHECK(SettingCommand(row.prefix, row.nCode) == row.pszBytes);
+    CHECK(SettingCommand(kCmdResolution, 5) + SettingCommand(kCmdIdle, 7) +
+              SettingCommand(kCmdCurrent, 12) + SettingCommand(kCmdIdle, -1) ==
+          "R:5ID:7I:1ID:-");
 }
 
 // The writes at their deadlines from the sequence's start whatever work the
@@ -104,7 +94,6 @@ TEST_CASE("setting commands keep one digit")
 // after it whole. Each row starts disconnected with a recall pending.
 TEST_CASE("sequences are paced from their start")
 {
-    const CApplySettings asymmetric = Settings(6, 8, 0, EDriveFamily::Pkn61);
     struct {
         const char* pszName;
         unsigned nWork;
@@ -116,13 +105,15 @@ TEST_CASE("sequences are paced from their start")
     } const rows[] = {
         {"recall", 0, [](CDriveProtocol& link) { link.Recall(); }, "write ?: @50, write S: @150",
          150, true, true},
-        {"apply", 0, [&](CDriveProtocol& link) { link.Apply(asymmetric); },
+        {"apply", 0, [&](CDriveProtocol& link) { link.Apply(kAsymmetric); },
          "write ?: @100, write R:4 @1150, write I:9 @4700, write ID:6 @5850", 6950, false, true},
         {"apply, no resolution, work 10 ms", 10,
-         [](CDriveProtocol& link) { link.Apply(Settings(1, 9, -1, EDriveFamily::Rt3180)); },
+         [](CDriveProtocol& link) {
+             link.Apply(CApplySettings{{1, 9, -1}, EDriveFamily::Rt3180});
+         },
          "write ?: @100, write R:- @1150, write I:0 @4700, write ID:1 @5850", 6950, false, true},
         {"apply, work longer than a lead-in", 200,
-         [&](CDriveProtocol& link) { link.Apply(asymmetric); },
+         [&](CDriveProtocol& link) { link.Apply(kAsymmetric); },
          "write ?: @200, write R:4 @1400, write I:9 @5100, write ID:6 @6400", 7500, false, true},
         {"test off, on", 0,
          [](CDriveProtocol& link) {
@@ -201,20 +192,20 @@ TEST_CASE("a hang-up or the program's stop ends a sequence before its next comma
 {
     CLink l;
     l.inWait[2] = {"hang-up"};
-    l.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    l.link.Apply(kAsymmetric);
     CHECK(l.Take("write") == "write ?: @100");
     CHECK(l.serial.m_nCloses == 1);
 
     CLink stopped;
     stopped.clock.m_nStopFromWait = 3;
-    stopped.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    stopped.link.Apply(kAsymmetric);
     CHECK(stopped.Take("write") == "write ?: @100");
     CHECK(stopped.clock.m_pauses == CLog{"wait 0-100", "wait 100-1100", "stop 1100"});
 
     // A time-out held in a wait is replaced by the next command's arming.
     CLink rearmed;
     rearmed.inWait[2] = {"time-out"};
-    rearmed.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    rearmed.link.Apply(kAsymmetric);
     CHECK((rearmed.Take("lost").empty() && rearmed.link.IsReplyTimerPending()));
 }
 
