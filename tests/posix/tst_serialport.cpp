@@ -41,8 +41,8 @@ private slots:
         const QString tag = QTest::currentDataTag();
         const QString name = tag.contains('/') ? QDir(dir.path()).filePath(tag) : tag;
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")), 0600) == 0);
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && QDir().mkpath(m_home.FilePath("KOLV/ports")));
+        QVERIFY(WriteFile(dir.filePath("file"), {}) &&
+                QDir().mkpath(m_home.FilePath("KOLV/ports")));
         QFile::link("/nonexistent/tty", m_home.FilePath("KOLV/ports/com1"));
         CWaitingQueue queue;
         CSerialPort port;

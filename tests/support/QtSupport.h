@@ -11,20 +11,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-// A fresh, empty per-user configuration folder for the life of the object.
+// A fresh, empty per-user configuration folder, the test's until the next one.
 class CTempConfigHome
 {
 public:
-    CTempConfigHome() { qputenv(kName, m_dir.path().toLocal8Bit()); }
-    ~CTempConfigHome() { m_bHadValue ? qputenv(kName, m_oldValue) : qunsetenv(kName); }
+    CTempConfigHome() { qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit()); }
     QString Path() const { return m_dir.path(); }
     QString FilePath(const QString& strName) const { return m_dir.filePath(strName); }
 
 private:
-    static constexpr const char* kName = "XDG_CONFIG_HOME";
     QTemporaryDir m_dir;
-    QByteArray m_oldValue = qgetenv(kName);
-    bool m_bHadValue = qEnvironmentVariableIsSet(kName);
 };
 
 // A pseudo-terminal whose master side we hold; the program opens Path().

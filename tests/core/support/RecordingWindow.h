@@ -49,14 +49,13 @@ public:
     std::string GetDlgItemText(int nID) const override { return Control(nID).strText; }
     void UpdateDlgItem(int nID) override
     {
-        if (m_controls.contains(nID))
-            m_events.push_back("paint " + Name(nID) + " " + Control(nID).strText + At());
+        m_events.push_back("paint " + Name(nID) + " " + Control(nID).strText + At());
     }
     void UpdateWindow() override { m_events.push_back("window" + At()); }
     void EnableDlgItem(int nID, bool bEnable) override { Control(nID).bEnabled = bEnable; }
     bool IsDlgItemEnabled(int nID) const override { return Control(nID).bEnabled; }
     void ShowDlgItem(int nID, bool bShow) override { Control(nID).bShown = bShow; }
-    void SetFocusDlgItem(int nID) override { m_nFocus = m_controls.contains(nID) ? nID : m_nFocus; }
+    void SetFocusDlgItem(int nID) override { m_nFocus = nID; }
     void ResetContent(int nID) override
     {
         Control(nID).entries.clear();
@@ -64,9 +63,8 @@ public:
     }
     int AddString(int nID, const std::string& strText) override
     {
-        CRecordedControl& control = Control(nID);
-        control.entries.push_back({strText, 0});
-        return m_controls.contains(nID) ? int(control.entries.size()) - 1 : -1;
+        Control(nID).entries.push_back({strText, 0});
+        return int(Control(nID).entries.size()) - 1;
     }
     void SetItemData(int nID, int nIndex, int nData) override
     {
@@ -85,15 +83,12 @@ public:
     {
         CRecordedControl& control = Control(nID);
         control.nCurSel = nIndex >= 0 && nIndex < int(control.entries.size()) ? nIndex : -1;
-        if (m_controls.contains(nID))
-            m_events.push_back("select " + Name(nID) + " " + std::to_string(control.nCurSel) +
-                               At());
+        m_events.push_back("select " + Name(nID) + " " + std::to_string(control.nCurSel) + At());
     }
     int GetCurSel(int nID) const override { return Control(nID).nCurSel; }
     void SetLedState(int nID, bool bLit) override
     {
-        if (m_controls.contains(nID))
-            m_events.push_back("led " + Name(nID) + (bLit ? " on" : " off") + At());
+        m_events.push_back("led " + Name(nID) + (bLit ? " on" : " off") + At());
     }
     void CheckMenuItem(int nID, bool bChecked) override
     {
@@ -111,8 +106,8 @@ public:
     void SetBusy(bool bBusy) override { m_events.push_back(bBusy ? "busy on" : "busy off"); }
     void MessageBox(const CMessageBoxCall& call) override
     {
-        m_boxes.push_back(call);
-        m_events.push_back("box " + call.strText);
+        m_events.push_back("box " + call.strText + (call.eIcon == EIcon::Stop ? "|stop|" : "||") +
+                           call.strDetail);
     }
     std::optional<std::string> DoFileDialog(const CFileDialogCall& call) override
     {
@@ -176,16 +171,15 @@ public:
         return strChecked;
     }
 
-    std::map<int, CRecordedControl> m_controls;
+    mutable std::map<int, CRecordedControl> m_controls;
     std::map<int, bool> m_menuChecks;
     std::vector<CPortMenuItem> m_portItems;
     int m_nFocus = 0;
     // Every call that shows or asks, in order: "paint <id> <text> @<ms>",
     // "window @<ms>" (everything painted), "select <id> <index> @<ms>",
-    // "led <id> on|off @<ms>", "busy on|off", "box <text>", "file", "ask",
-    // "about", "timer <id> <ms>", "kill <id>", "end <result>".
+    // "led <id> on|off @<ms>", "busy on|off", "box <text>|stop|<detail>" ("||" without the icon),
+    // "file", "ask", "about", "timer <id> <ms>", "kill <id>", "end <result>".
     std::vector<std::string>& m_events;
-    std::vector<CMessageBoxCall> m_boxes;
     std::vector<CFileDialogCall> m_fileDialogs;
     std::vector<std::pair<std::string, std::string>> m_asked; // prompt, initial text
     // The answers of the next file dialogs and questions; none left: cancelled.
@@ -222,17 +216,8 @@ private:
         answers.pop_front();
         return answer;
     }
-    // An id without a control reaches a scratch control, which nothing reads.
-    CRecordedControl& Control(int nID)
-    {
-        m_scratch = {};
-        return m_controls.contains(nID) ? m_controls[nID] : m_scratch;
-    }
-    const CRecordedControl& Control(int nID) const
-    {
-        static const CRecordedControl kNone{{}, false, false, {}, -1};
-        return m_controls.contains(nID) ? m_controls.at(nID) : kNone;
-    }
+    // An id without a control in the template gets one of its own.
+    CRecordedControl& Control(int nID) const { return m_controls[nID]; }
     std::string At() const
     {
         using std::chrono::duration_cast, std::chrono::milliseconds;
@@ -241,5 +226,4 @@ private:
 
     IClock& m_clock;
     CSteadyClock::time_point m_start;
-    CRecordedControl m_scratch;
 };
