@@ -145,12 +145,10 @@ private slots:
         QFETCH(QString, result);
         QFETCH(QString, err);
         const QString strTag = QTest::currentDataTag();
-        CAdapterSimOptions options;
-        options.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180;
-        options.nKeepResolution = strTag == "kept" ? 1 : -1; // "1000"
-        options.strFamilyLine = strTag == "escaped" ? kOddFamilyLine : "";
-        options.nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1;
-        StartSim(options);
+        StartSim({.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180,
+                  .nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1,
+                  .nKeepResolution = strTag == "kept" ? 1 : -1, // "1000"
+                  .strFamilyLine = strTag == "escaped" ? kOddFamilyLine : ""});
         CPty silent;
         // Another program holds the port for "busy".
         const CPortHolder window(strTag == "busy" ? m_home.Path() + "/KOLV/ports/com1" : "");

@@ -133,10 +133,9 @@ public:
     void DeliverPosted() override { Deliver(false); }
     void DropHangup() override
     {
-        for (CItem& item : std::exchange(m_items, {})) {
+        for (CItem& item : std::exchange(m_items, {}))
             if (!item.bHangup)
                 m_items.push_back(std::move(item));
-        }
     }
     // Everything, hang-ups included, as the window system's loop would.
     void Pump() { Deliver(true); }
@@ -188,7 +187,13 @@ class CRecordingListener : public IDriveListener
 public:
     explicit CRecordingListener(CLog& log) : m_log(log) {}
 
-    void OnTxLamp(bool bLit) override { m_log.push_back(bLit ? "tx on" : "tx off"); }
+    // Each change of the TX lamp takes m_nWork ms of m_pClock (painting, a slow display).
+    void OnTxLamp(bool bLit) override
+    {
+        m_log.push_back(bLit ? "tx on" : "tx off");
+        if (m_pClock)
+            m_pClock->Advance(m_nWork);
+    }
     void OnRxLamp(bool bLit) override { m_log.push_back(bLit ? "rx on" : "rx off"); }
     void OnCommandSent(const CSentCommand& sent) override
     {
@@ -214,6 +219,9 @@ public:
     {
         m_log.push_back(eLoss == ELinkLoss::TimedOut ? "lost timed out" : "lost hung up");
     }
+
+    CVirtualClock* m_pClock = nullptr;
+    unsigned m_nWork = 0;
 
 private:
     CLog& m_log;

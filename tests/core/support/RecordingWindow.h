@@ -35,10 +35,9 @@ public:
     CRecordingWindow(IClock& clock, std::vector<std::string>& events)
         : m_events(events), m_clock(clock), m_start(clock.Now())
     {
-        for (const CTemplateItem& item : kMainDialog.items) {
+        for (const CTemplateItem& item : kMainDialog.items)
             if (item.nID != IDC_STATIC)
                 m_controls[item.nID].strText = item.eKind == EKind::ComboBox ? "" : item.pszCaption;
-        }
         AddMenuChecks(kMainMenu);
     }
 
@@ -68,16 +67,13 @@ public:
     }
     void SetItemData(int nID, int nIndex, int nData) override
     {
-        CRecordedControl& control = Control(nID);
-        if (nIndex >= 0 && nIndex < int(control.entries.size()))
-            control.entries[std::size_t(nIndex)].second = nData;
+        Control(nID).entries.at(std::size_t(nIndex)).second = nData;
     }
     int GetItemData(int nID, int nIndex) const override
     {
-        const CRecordedControl& control = Control(nID);
-        if (nIndex < 0 || nIndex >= int(control.entries.size()))
-            return -1;
-        return control.entries[std::size_t(nIndex)].second;
+        const auto& entries = Control(nID).entries;
+        return nIndex >= 0 && nIndex < int(entries.size()) ? entries[std::size_t(nIndex)].second
+                                                           : -1;
     }
     void SetCurSel(int nID, int nIndex) override
     {
@@ -160,14 +156,12 @@ public:
     std::string CheckedPorts() const
     {
         std::string strChecked;
-        for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID) {
+        for (int nID = ID_PORT_COM1; nID <= ID_PORT_COM4; ++nID)
             if (IsMenuItemChecked(nID))
                 strChecked += "COM" + std::to_string(nID - ID_PORT_COM1 + 1) + " ";
-        }
-        for (const CPortMenuItem& item : m_portItems) {
+        for (const CPortMenuItem& item : m_portItems)
             if (item.bChecked)
                 strChecked += item.strText + " ";
-        }
         return strChecked;
     }
 
