@@ -2,12 +2,15 @@
 // pseudo-terminal: its output, its exit status, and what reaches the drive.
 // The simulated adapter itself: what it answers, and its program's port link.
 
-#include "CliSupport.h"
+#include "PortLink.h"
+#include "QtSupport.h"
+#include "SimSupport.h"
 
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(CAdapterSimOptions)
@@ -42,6 +45,17 @@ QByteArray Exchange(const QString& strPath, const QByteArray& commands, QByteArr
         data.append(buffer, n);
     return data.endsWith(end) ? data.chopped(pSim ? end.size() : 0) : "no end: " + data;
 }
+
+// Holds a device as another program holding the port would (an exclusive lock).
+struct CPortHolder {
+    explicit CPortHolder(const QString& strPath)
+        : m_nFd(open(QFile::encodeName(strPath), O_RDWR | O_NOCTTY | O_CLOEXEC))
+    {
+    }
+    ~CPortHolder() { close(m_nFd); }
+    bool Hold() const { return m_nFd >= 0 && flock(m_nFd, LOCK_EX | LOCK_NB) == 0; }
+    const int m_nFd;
+};
 } // namespace
 
 class TestCli : public QObject
@@ -56,15 +70,9 @@ class TestCli : public QObject
         m_pSim = std::make_unique<CAdapterSim>(options);
         QVERIFY2(m_pSim->Start(), m_pSim->ErrorText().c_str());
         QFile::remove(m_home.Path() + "/KOLV/ports/com1");
-        LinkCom1(QString::fromStdString(m_pSim->SlavePath()));
-    }
-
-    QStringList Commands() const
-    {
-        QStringList texts;
-        for (const CSimLogEntry& entry : SimCommands(*m_pSim))
-            texts << QString::fromStdString(entry.strText);
-        return texts;
+        std::string strError;
+        QVERIFY2(CreatePortLink(PortLinkPath("COM1"), m_pSim->SlavePath(), strError),
+                 strError.c_str());
     }
 
 private slots:
@@ -137,16 +145,14 @@ private slots:
         QFETCH(QString, result);
         QFETCH(QString, err);
         const QString strTag = QTest::currentDataTag();
-        CAdapterSimOptions options;
-        options.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180;
-        options.nKeepResolution = strTag == "kept" ? 1 : -1; // "1000"
-        options.strFamilyLine = strTag == "escaped" ? kOddFamilyLine : "";
-        options.nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1;
-        StartSim(options);
-        CSilentPty silent;
+        StartSim({.eFamily = strTag.startsWith("PKN") ? EDriveFamily::PKN61 : EDriveFamily::RT3180,
+                  .nAnswerLimit = strTag.startsWith("unanswered") ? 0 : -1,
+                  .nKeepResolution = strTag == "kept" ? 1 : -1, // "1000"
+                  .strFamilyLine = strTag == "escaped" ? kOddFamilyLine : ""});
+        CPty silent;
         // Another program holds the port for "busy".
         const CPortHolder window(strTag == "busy" ? m_home.Path() + "/KOLV/ports/com1" : "");
-        QVERIFY(strTag != "busy" || window.IsHolding());
+        QVERIFY(strTag != "busy" || window.Hold());
         for (const auto& [name, hex] :
              {std::pair{"/short.rt3", "1234"}, std::pair{"/saved.rt3", "020000000700000002000000"}})
             QVERIFY(WriteFile(m_home.Path() + name, QByteArray::fromHex(hex)));
@@ -160,7 +166,7 @@ private slots:
                                  cli.readAllStandardOutput(), cli.readAllStandardError()};
         QCOMPARE(run[0] + (strTag == "save" ? ReadFile(m_home.Path() + "/drive.rt3").toHex()
                            : strTag.contains("test") || strTag.contains("apply")
-                               ? Commands().join(' ')
+                               ? SimCommands(*m_pSim).join(' ')
                                : run[1]),
                  result);
         QVERIFY2(err.isEmpty() ? run[2].isEmpty()
@@ -168,7 +174,7 @@ private slots:
                  qPrintable(run[2]));
         // A refusal sends nothing that could change the drive.
         const bool bRefused = QStringList{"2", "3", "5"}.contains(run[0]);
-        for (const QString& strCommand : Commands())
+        for (const QString& strCommand : SimCommands(*m_pSim))
             QVERIFY2(!bRefused || strCommand == "?:" || strCommand == "S:", qPrintable(strCommand));
     }
 
@@ -183,9 +189,8 @@ private slots:
         QVERIFY(cli.waitForFinished(30000));
         QCOMPARE(cli.exitCode(), 130);
         QVERIFY(!m_pSim->WaitForEntries(CSimLogEntry::EKind::Command, 5, 500ms));
-        QCOMPARE(Commands(), QStringList({"?:", "S:", "?:", "R:4"}));
-        const CPortHolder window(m_home.Path() + "/KOLV/ports/com1");
-        QVERIFY(window.IsHolding());
+        QCOMPARE(SimCommands(*m_pSim), QStringList({"?:", "S:", "?:", "R:4"}));
+        QVERIFY(CPortHolder(m_home.Path() + "/KOLV/ports/com1").Hold());
     }
 
     // Connect, Apply with "400", "100" and "0", Test: "S:" reports what Apply

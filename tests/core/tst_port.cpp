@@ -1,6 +1,5 @@
-// Port names and the stored port.
+// COMn port names (the stored port: the dialog's start-up, the platform's store).
 
-#include "CoreFakes.h"
 #include "core/port/PortNames.h"
 
 #include <doctest.h>
@@ -15,22 +14,5 @@ TEST_CASE("COMn names")
     for (const auto& row : rows) {
         CAPTURE(row.name);
         CHECK(ComPortNumber(row.name) == row.number);
-    }
-}
-
-TEST_CASE("the stored port")
-{
-    struct {
-        std::optional<std::string> stored;
-        bool bLoaded;
-        const char* pszPort;
-    } const rows[] = {
-        {std::nullopt, false, "COM3"}, {"", true, "COM2:"}, {"/dev/ttyUSB1", true, "/dev/ttyUSB1"}};
-    for (const auto& row : rows) {
-        CMemoryPortStore store;
-        store.m_stored = row.stored;
-        std::string strPort = "COM3";
-        CHECK(LoadStoredPort(store, strPort) == row.bLoaded);
-        CHECK(strPort == row.pszPort);
     }
 }

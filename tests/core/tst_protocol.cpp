@@ -13,29 +13,13 @@
 namespace
 {
 
-// Each change of the TX lamp takes m_nWork ms (painting, a slow display).
-class CWorkingListener : public CRecordingListener
-{
-public:
-    CWorkingListener(CLog& log, CVirtualClock& clock) : CRecordingListener(log), m_clock(clock) {}
-    void OnTxLamp(bool bLit) override
-    {
-        CRecordingListener::OnTxLamp(bLit);
-        m_clock.Advance(m_nWork);
-    }
-    unsigned m_nWork = 0;
-
-private:
-    CVirtualClock& m_clock;
-};
-
 struct CLink {
     CLog log;
     CVirtualClock clock;
     CRecordingSerialPort serial{clock, log};
     CManualQueue queue;
     CFakeReplyTimer timer{log};
-    CWorkingListener listener{log, clock};
+    CRecordingListener listener{log};
     CDriveProtocol link{clock, serial, queue, timer, listener};
     // What comes in the n-th wait, as the window system would hand it over:
     // bytes, "hang-up" or "time-out".
@@ -43,6 +27,7 @@ struct CLink {
 
     explicit CLink(bool bConnect = true)
     {
+        listener.m_pClock = &clock;
         clock.m_onWait = [this](int nWait) {
             for (const std::string& str : inWait[nWait]) {
                 if (str == "hang-up")
@@ -70,33 +55,22 @@ struct CLink {
     std::string Take(std::string_view prefix = "")
     {
         std::string strTaken;
-        for (const std::string& str : std::exchange(log, {})) {
+        for (const std::string& str : std::exchange(log, {}))
             if (str.starts_with(prefix))
                 strTaken += (strTaken.empty() ? "" : ", ") + str;
-        }
         return strTaken;
     }
 };
 
-CApplySettings Settings(int nIdle, int nCurrent, int nResolution, EDriveFamily eFamily)
-{
-    return {{nIdle, nCurrent, nResolution}, eFamily};
-}
+const CApplySettings kAsymmetric{{6, 8, 0}, EDriveFamily::Pkn61};
 
 } // namespace
 
 TEST_CASE("setting commands keep one digit")
 {
-    struct {
-        std::string_view prefix;
-        int nCode;
-        const char* pszBytes;
-    } const rows[] = {{kCmdResolution, 5, "R:5"},
-                      {kCmdIdle, 7, "ID:7"},
-                      {kCmdCurrent, 12, "I:1"},
-                      {kCmdIdle, -1, "ID:-"}};
-    for (const auto& row : rows)
-        CHECK(SettingCommand(row.prefix, row.nCode) == row.pszBytes);
+    CHECK(SettingCommand(kCmdResolution, 5) + SettingCommand(kCmdIdle, 7) +
+              SettingCommand(kCmdCurrent, 12) + SettingCommand(kCmdIdle, -1) ==
+          "R:5ID:7I:1ID:-");
 }
 
 // The writes at their deadlines from the sequence's start whatever work the
@@ -104,7 +78,6 @@ TEST_CASE("setting commands keep one digit")
 // after it whole. Each row starts disconnected with a recall pending.
 TEST_CASE("sequences are paced from their start")
 {
-    const CApplySettings asymmetric = Settings(6, 8, 0, EDriveFamily::Pkn61);
     struct {
         const char* pszName;
         unsigned nWork;
@@ -116,13 +89,15 @@ TEST_CASE("sequences are paced from their start")
     } const rows[] = {
         {"recall", 0, [](CDriveProtocol& link) { link.Recall(); }, "write ?: @50, write S: @150",
          150, true, true},
-        {"apply", 0, [&](CDriveProtocol& link) { link.Apply(asymmetric); },
+        {"apply", 0, [&](CDriveProtocol& link) { link.Apply(kAsymmetric); },
          "write ?: @100, write R:4 @1150, write I:9 @4700, write ID:6 @5850", 6950, false, true},
         {"apply, no resolution, work 10 ms", 10,
-         [](CDriveProtocol& link) { link.Apply(Settings(1, 9, -1, EDriveFamily::Rt3180)); },
+         [](CDriveProtocol& link) {
+             link.Apply(CApplySettings{{1, 9, -1}, EDriveFamily::Rt3180});
+         },
          "write ?: @100, write R:- @1150, write I:0 @4700, write ID:1 @5850", 6950, false, true},
         {"apply, work longer than a lead-in", 200,
-         [&](CDriveProtocol& link) { link.Apply(asymmetric); },
+         [&](CDriveProtocol& link) { link.Apply(kAsymmetric); },
          "write ?: @200, write R:4 @1400, write I:9 @5100, write ID:6 @6400", 7500, false, true},
         {"test off, on", 0,
          [](CDriveProtocol& link) {
@@ -151,16 +126,10 @@ TEST_CASE("sequences are paced from their start")
     }
 }
 
-TEST_CASE("a step: TX lit for the lead-in, write, timer armed, TX out, reported, trailing wait")
-{
-    CLink l;
-    l.link.Test();
-    CHECK(l.Take() == "tx on, waited 1, write D: @100, timer 3500, tx off, sent D: 1/1, waited 2");
-    CHECK(l.clock.m_pauses == CLog{"wait 0-100", "wait 100-1100"});
-}
-
-// What comes in the trailing wait of a test waits for the sequence's end,
-// then comes in order: the bytes, a hang-up, a time-out no arming replaced.
+// A step: TX lit for the lead-in, write, timer armed, TX out, reported,
+// trailing wait. What comes in the trailing wait of a test waits for the
+// sequence's end, then comes in order: the bytes, a hang-up, a time-out no
+// arming replaced.
 TEST_CASE("bytes, time-out and hang-up in a wait are held and handed over after")
 {
     struct {
@@ -168,6 +137,7 @@ TEST_CASE("bytes, time-out and hang-up in a wait are held and handed over after"
         std::vector<std::string> inWait;
         const char* pszAfter;
     } const rows[] = {
+        {"nothing", {}, "waited 2"},
         {"reply",
          {"PKN61/72\r"},
          "waited 2 holding 1, rx on, rx off, kill, family PKN61/72 'PKN61/72', accepted PKN61/72"},
@@ -201,20 +171,20 @@ TEST_CASE("a hang-up or the program's stop ends a sequence before its next comma
 {
     CLink l;
     l.inWait[2] = {"hang-up"};
-    l.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    l.link.Apply(kAsymmetric);
     CHECK(l.Take("write") == "write ?: @100");
     CHECK(l.serial.m_nCloses == 1);
 
     CLink stopped;
     stopped.clock.m_nStopFromWait = 3;
-    stopped.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    stopped.link.Apply(kAsymmetric);
     CHECK(stopped.Take("write") == "write ?: @100");
     CHECK(stopped.clock.m_pauses == CLog{"wait 0-100", "wait 100-1100", "stop 1100"});
 
     // A time-out held in a wait is replaced by the next command's arming.
     CLink rearmed;
     rearmed.inWait[2] = {"time-out"};
-    rearmed.link.Apply(Settings(6, 8, 0, EDriveFamily::Pkn61));
+    rearmed.link.Apply(kAsymmetric);
     CHECK((rearmed.Take("lost").empty() && rearmed.link.IsReplyTimerPending()));
 }
 

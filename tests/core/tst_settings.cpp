@@ -63,8 +63,6 @@ TEST_CASE("loading and saving through the platform's files")
     files.m_files["short.rt3"] = FromHex("0600000002000000010000");
     files.m_files["fifo"] = FromHex("060000000200000001000000");
     files.m_notRegular.insert("fifo");
-    files.m_files["locked.rt3"] = FromHex("060000000200000001000000");
-    files.m_unreadable.insert("locked.rt3");
 
     struct {
         const char* pszPath;
@@ -73,7 +71,6 @@ TEST_CASE("loading and saving through the platform's files")
     } const rows[] = {
         {"a.rt3", ELoadResult::Loaded, ""},
         {"missing.rt3", ELoadResult::NotOpened, "cannot be read"},
-        {"locked.rt3", ELoadResult::NotOpened, "cannot be read"},
         {"fifo", ELoadResult::NotSettings, "not a regular file"},
         {"short.rt3", ELoadResult::NotSettings, kShort},
     };

@@ -1,6 +1,7 @@
 // Port names, the stored port on a real store file in a temporary
 // configuration folder, and the devices the Port menu offers.
 
+#include "QtSupport.h"
 #include "core/port/StoredPort.h"
 #include "posix/DevicePortCatalog.h"
 #include "posix/SettingsPortStore.h"
@@ -13,26 +14,17 @@ class TestPortStore : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_home;
+    CTempConfigHome m_home;
 
-    QString StoreFile() const { return m_home.filePath("KOLV/RT318.conf"); }
-    // The whole store file, or "<none>" (also for a FIFO, which would block).
-    QByteArray StoreText() const
-    {
-        QFile file(StoreFile());
-        return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                                          : QByteArray("<none>");
-    }
+    QString StoreFile() const { return m_home.FilePath("KOLV/RT318.conf"); }
 
 private slots:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit()); }
-
     // A name with a '/' is a path; COMn is the user's link, even one that
     // points nowhere, else /dev/ttyS(n-1); anything else is no port.
     void portNames()
     {
-        const QString link = m_home.filePath("KOLV/ports/com1");
-        QVERIFY(QDir().mkpath(m_home.filePath("KOLV/ports")) &&
+        const QString link = m_home.FilePath("KOLV/ports/com1");
+        QVERIFY(QDir().mkpath(m_home.FilePath("KOLV/ports")) &&
                 QFile::link("/nonexistent/tty", link));
         QStringList paths;
         for (const char* pszName : {"COM1", "com1:", "cOm1", "COM99", "/dev/x", "COM1::", "COM1\n",
@@ -67,8 +59,8 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QString, loaded);
         QFETCH(QByteArray, saved);
-        QVERIFY(QDir(m_home.filePath("KOLV")).removeRecursively() &&
-                QDir().mkpath(m_home.filePath("KOLV")));
+        QVERIFY(QDir(m_home.FilePath("KOLV")).removeRecursively() &&
+                QDir().mkpath(m_home.FilePath("KOLV")));
         QFile file(StoreFile());
         if (text == "<fifo>")
             QVERIFY(mkfifo(QFile::encodeName(StoreFile()), 0600) == 0);
@@ -80,7 +72,7 @@ private slots:
         LoadStoredPort(store, strPort);
         QCOMPARE(QString::fromStdString(strPort), loaded);
         QCOMPARE(store.Save("COM3"), saved != text && saved != "<none>");
-        QCOMPARE(StoreText(), saved);
+        QCOMPARE(ReadFile(StoreFile()), saved);
     }
 
     // by-id entries first, with a readable name and their device ('&'

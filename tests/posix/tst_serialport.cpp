@@ -15,11 +15,9 @@ class TestSerialPort : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_home;
+    CTempConfigHome m_home;
 
 private slots:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit()); }
-
     // Anything but a terminal is refused before it is opened for good. The tag
     // is the port (relative: in a fresh folder), the column the detail given.
     void refusesWhatIsNotATerminal_data()
@@ -43,9 +41,9 @@ private slots:
         const QString tag = QTest::currentDataTag();
         const QString name = tag.contains('/') ? QDir(dir.path()).filePath(tag) : tag;
         QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo")), 0600) == 0);
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && QDir().mkpath(m_home.filePath("KOLV/ports")));
-        QFile::link("/nonexistent/tty", m_home.filePath("KOLV/ports/com1"));
+        QVERIFY(WriteFile(dir.filePath("file"), {}) &&
+                QDir().mkpath(m_home.FilePath("KOLV/ports")));
+        QFile::link("/nonexistent/tty", m_home.FilePath("KOLV/ports/com1"));
         CWaitingQueue queue;
         CSerialPort port;
         // A FIFO without a reader: a blocking open hangs.
@@ -53,7 +51,7 @@ private slots:
         QVERIFY(!result.bOpened && result.failedSteps.empty() && port.WasOpened());
         QCOMPARE(QFileInfo(dir.filePath("file")).size(), 0);
         QVERIFY2(
-            QString::fromStdString(result.strDetail).contains(detail.replace("%1", m_home.path())),
+            QString::fromStdString(result.strDetail).contains(detail.replace("%1", m_home.Path())),
             result.strDetail.c_str());
     }
 

@@ -3,8 +3,8 @@
 // the sequence's next wait; a click or the close box during a wait waits for
 // the sequence; and Connect, Apply and a new Connect end to end.
 
-#include "AdapterSim.h"
-#include "WindowSupport.h"
+#include "QtSupport.h"
+#include "SimSupport.h"
 #include "core/dialog/Resource.h"
 #include "posix/SettingsPortStore.h"
 #include "qt/app/DialogWindow.h"
@@ -71,15 +71,6 @@ private:
         return shown.convertToFormat(now.format()) == now ? strState : "unpainted " + strState;
     }
 };
-
-QByteArray SimCommands(const CAdapterSim& sim)
-{
-    QByteArray commands;
-    for (const CSimLogEntry& entry : sim.Log())
-        if (entry.eKind == CSimLogEntry::EKind::Command)
-            commands += QByteArray::fromStdString(entry.strText);
-    return commands;
-}
 } // namespace
 
 class TestDriveWindow : public QObject
@@ -123,7 +114,7 @@ private slots:
             Click(nID);
         QTRY_COMPARE(Text(IDC_IDLE), "70");
         QCOMPARE(Text(IDC_RESOLUTION) + " " + Text(IDC_CURRENT), "5000 40");
-        QTRY_COMPARE(SimCommands(*m_sim), "?:S:?:R:5I:4ID:7?:S:");
+        QTRY_COMPARE(SimCommands(*m_sim).join(""), "?:S:?:R:5I:4ID:7?:S:");
         QVERIFY(m_dlg->m_shown.contains("Sending the New Settings,  wait ..."));
         QVERIFY(m_dlg->m_shown.contains("TX lit") && m_dlg->m_shown.contains("RX lit"));
         QCOMPARE(m_dlg->m_shown.filter("unpainted"), QStringList());
@@ -159,7 +150,7 @@ private slots:
         });
         Click(IDC_TEST);
         QVERIFY(m_dlg->isVisible());
-        QTRY_VERIFY(SimCommands(*m_sim).endsWith("?:S:D:"));
+        QTRY_VERIFY(SimCommands(*m_sim).join("").endsWith("?:S:D:"));
         QTRY_VERIFY(!m_dlg->isVisible());
     }
 

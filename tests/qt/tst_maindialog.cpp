@@ -3,7 +3,7 @@
 // screen readers hear, which control gets the mouse and the wheel, and every
 // way out of the dialog.
 
-#include "WindowSupport.h"
+#include "QtSupport.h"
 #include "core/dialog/RT3180Dlg.h"
 #include "core/dialog/Resource.h"
 #include "qt/app/DialogWindow.h"

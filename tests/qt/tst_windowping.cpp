@@ -3,8 +3,8 @@
 // Xvfb screen comes back before Apply ends), and the stop signals end it as
 // Exit does.
 
-#include "AdapterSim.h"
-#include "WindowSupport.h"
+#include "QtSupport.h"
+#include "SimSupport.h"
 
 #include <QtTest>
 #include <csignal>
@@ -94,18 +94,14 @@ private slots:
         QVERIFY(m_helper.waitForFinished(1000) && m_helper.exitStatus() == QProcess::NormalExit);
         QCOMPARE(m_helper.exitCode(), 0);
         // Connect's query and settings, then at most Apply's first command.
-        QByteArray received;
-        for (const CSimLogEntry& entry : sim.Log())
-            if (entry.eKind == CSimLogEntry::EKind::Command)
-                received += QByteArray::fromStdString(entry.strText);
+        const QString received = SimCommands(sim).join("");
         QVERIFY2(received.startsWith("?:S:") && received.size() <= (strMode == "idle" ? 4 : 6),
-                 received.constData());
+                 qPrintable(received));
         int nExclusive = 1;
         const int nFd = open(QFile::encodeName(strDevice), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(ioctl(nFd, TIOCGEXCL, &nExclusive) == 0 && close(nFd) == 0);
         QCOMPARE(nExclusive, 0);
-        QFile file(strLog);
-        const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray text = ReadFile(strLog);
         QCOMPARE(text.contains(" TX 3f 3a |?:|\n"), !log.isEmpty());
         QVERIFY(log.isEmpty() || QDateTime::fromString(text.left(23), Qt::ISODateWithMs).isValid());
     }

@@ -18,11 +18,13 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using CLog = std::vector<std::string>;
@@ -84,10 +86,8 @@ public:
 
     COpenResult Open(const std::string& strPort, IReceiveQueue& queue) override
     {
-        ++m_nOpens;
         m_strPort = strPort;
         m_pQueue = &queue;
-        m_bWasOpened = true;
         return m_openResult;
     }
     bool Write(std::string_view bytes) override
@@ -96,7 +96,7 @@ public:
         return true;
     }
     void Close() override { ++m_nCloses; }
-    bool WasOpened() const override { return m_bWasOpened; }
+    bool WasOpened() const override { return m_pQueue; }
 
     // What the reader would post, to the queue Open was given, each chunk
     // holding its place at the gate as the reader's do (so more than
@@ -110,7 +110,6 @@ public:
 
     COpenResult m_openResult{true, {}, {}};
     std::string m_strPort;
-    int m_nOpens = 0;
     int m_nCloses = 0;
     std::shared_ptr<CReceiveGate> m_pGate = std::make_shared<CReceiveGate>(kMaxChunksPosted);
 
@@ -119,7 +118,6 @@ private:
     std::atomic<bool> m_bStop{false};
     CLog& m_log;
     IReceiveQueue* m_pQueue = nullptr;
-    bool m_bWasOpened = false;
 };
 
 // Keeps what is posted, in order, until the test hands it over.
@@ -135,12 +133,9 @@ public:
     void DeliverPosted() override { Deliver(false); }
     void DropHangup() override
     {
-        std::deque<CItem> items = std::move(m_items);
-        m_items.clear();
-        for (CItem& item : items) {
+        for (CItem& item : std::exchange(m_items, {}))
             if (!item.bHangup)
                 m_items.push_back(std::move(item));
-        }
     }
     // Everything, hang-ups included, as the window system's loop would.
     void Pump() { Deliver(true); }
@@ -158,15 +153,14 @@ private:
         while (!m_items.empty()) {
             CItem item = std::move(m_items.front());
             m_items.pop_front();
-            if (item.bHangup && !bHangups)
-                kept.push_back(std::move(item));
-            else if (item.bHangup)
+            if (!item.bHangup)
+                m_pTarget->OnReceived(std::move(item.chunk));
+            else if (bHangups)
                 m_pTarget->OnHangup();
             else
-                m_pTarget->OnReceived(std::move(item.chunk));
+                kept.push_back(std::move(item));
         }
-        for (CItem& item : kept)
-            m_items.push_back(std::move(item));
+        std::move(kept.begin(), kept.end(), std::back_inserter(m_items));
     }
 
     IReceiveTarget* m_pTarget = nullptr;
@@ -181,14 +175,8 @@ public:
     void SetTimer(unsigned nMilliseconds) override
     {
         m_log.push_back("timer " + std::to_string(nMilliseconds));
-        m_bRunning = true;
     }
-    void KillTimer() override
-    {
-        m_log.push_back("kill");
-        m_bRunning = false;
-    }
-    bool m_bRunning = false;
+    void KillTimer() override { m_log.push_back("kill"); }
 
 private:
     CLog& m_log;
@@ -199,7 +187,13 @@ class CRecordingListener : public IDriveListener
 public:
     explicit CRecordingListener(CLog& log) : m_log(log) {}
 
-    void OnTxLamp(bool bLit) override { m_log.push_back(bLit ? "tx on" : "tx off"); }
+    // Each change of the TX lamp takes m_nWork ms of m_pClock (painting, a slow display).
+    void OnTxLamp(bool bLit) override
+    {
+        m_log.push_back(bLit ? "tx on" : "tx off");
+        if (m_pClock)
+            m_pClock->Advance(m_nWork);
+    }
     void OnRxLamp(bool bLit) override { m_log.push_back(bLit ? "rx on" : "rx off"); }
     void OnCommandSent(const CSentCommand& sent) override
     {
@@ -226,6 +220,9 @@ public:
         m_log.push_back(eLoss == ELinkLoss::TimedOut ? "lost timed out" : "lost hung up");
     }
 
+    CVirtualClock* m_pClock = nullptr;
+    unsigned m_nWork = 0;
+
 private:
     CLog& m_log;
 };
@@ -239,7 +236,7 @@ public:
         if (m_notRegular.contains(strPath))
             return Fail(EReadResult::NotRegular, "not a regular file", pstrReason);
         const auto it = m_files.find(strPath);
-        if (it == m_files.end() || m_unreadable.contains(strPath))
+        if (it == m_files.end())
             return Fail(EReadResult::NotOpened, "cannot be read", pstrReason);
         bytes = it->second.substr(0, nMaxBytes);
         return EReadResult::Read;
@@ -255,7 +252,6 @@ public:
 
     std::map<std::string, std::string> m_files;
     std::set<std::string> m_notRegular;
-    std::set<std::string> m_unreadable;
     std::set<std::string> m_failWrites;
 
 private:

@@ -5,46 +5,24 @@
 // slave path as its port; the queue the reader posts to; and a look at the
 // reader thread from outside.
 
+#include "QtSupport.h"
 #include "core/serial/ReceiveQueue.h"
 
 #include <QDir>
-#include <QFile>
 #include <QList>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <fcntl.h>
 #include <mutex>
 #include <poll.h>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
-class CPtyPeer
+class CPtyPeer : public CPty
 {
 public:
-    CPtyPeer() : m_nMaster(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC))
-    {
-        char name[128] = {};
-        if (m_nMaster >= 0 && grantpt(m_nMaster) == 0 && unlockpt(m_nMaster) == 0 &&
-            ptsname_r(m_nMaster, name, sizeof name) == 0)
-            m_strPath = QString::fromLocal8Bit(name);
-    }
-    ~CPtyPeer()
-    {
-        Hangup();
-        close(m_nOwnSlave);
-    }
-    // It owns its descriptors: a copy would close them twice.
-    CPtyPeer(const CPtyPeer&) = delete;
-    CPtyPeer& operator=(const CPtyPeer&) = delete;
-
-    // The device path the program opens.
-    QString Path() const { return m_strPath; }
-    std::string PathText() const { return m_strPath.toStdString(); }
-    bool IsValid() const { return m_nMaster >= 0 && !m_strPath.isEmpty(); }
+    ~CPtyPeer() { close(m_nOwnSlave); }
 
     // Our own descriptor on the program's side of the terminal, to read back
     // its settings or stall its output. Taken before the program opens.
@@ -87,9 +65,7 @@ public:
     void Hangup() { close(std::exchange(m_nMaster, -1)); }
 
 private:
-    int m_nMaster = -1;
     int m_nOwnSlave = -1;
-    QString m_strPath;
 };
 
 // The queue of a program without a window: keeps what the reader posts, in
