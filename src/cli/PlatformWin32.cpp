@@ -6,12 +6,13 @@
 #include "win32/SerialPort.h"
 #include "win32/WaitableClock.h"
 #include "win32/Win32Files.h"
+#include "win32/Win32Text.h"
 
-#include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <cwchar>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 namespace
 {
@@ -57,15 +58,8 @@ std::vector<std::string> CommandLineWords(int argc, char** argv)
     if (!ppszWords)
         return {argv, argv + argc};
     std::vector<std::string> words;
-    for (int i = 0; i < nWords; ++i) {
-        const int nChars = int(wcslen(ppszWords[i]));
-        const int nBytes =
-            WideCharToMultiByte(CP_UTF8, 0, ppszWords[i], nChars, nullptr, 0, nullptr, nullptr);
-        std::string strWord(std::size_t(std::max(nBytes, 0)), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, ppszWords[i], nChars, strWord.data(), nBytes, nullptr,
-                            nullptr);
-        words.push_back(std::move(strWord));
-    }
+    for (int i = 0; i < nWords; ++i)
+        words.push_back(Utf8FromWide(ppszWords[i]));
     LocalFree(ppszWords);
     return words;
 }
