@@ -37,8 +37,12 @@ std::optional<std::string> CRegistryStore::Load()
 
 bool CRegistryStore::Save(const std::string& strPort)
 {
+    // The class is given to a key we create only (Wine would also give it
+    // to one that exists).
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_strKeyPath.c_str(), 0, const_cast<char*>(kKeyClass),
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_strKeyPath.c_str(), 0, KEY_SET_VALUE, &hKey) !=
+            ERROR_SUCCESS &&
+        RegCreateKeyExA(HKEY_CURRENT_USER, m_strKeyPath.c_str(), 0, const_cast<char*>(kKeyClass),
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &hKey,
                         nullptr) != ERROR_SUCCESS)
         return false;

@@ -224,6 +224,14 @@ bool CWin32Files::WriteWholeFile(const std::string& strPath, std::string_view by
     if (const char* pszReason = bExists ? NotRegularReason(nAttributes) : nullptr)
         return Fail(pstrReason, pszReason);
 
+    // A file another program holds cannot be replaced: found out before
+    // anything is written (Wine's ReplaceFileW would leave a file of its own).
+    if (bExists && !CFileHandle(CreateFileW(strTarget.c_str(), DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+                        .IsValid())
+        return FailWithSystemReason(pstrReason);
+
     std::wstring strTemporary;
     CFileHandle temporary = CreateTemporary(strTarget, strTemporary);
     if (!temporary.IsValid())
