@@ -4,14 +4,15 @@
 #include "win32/Win32Text.h"
 
 #include <algorithm>
-#include <windows.h>
-// The Ports class GUID is defined here, not taken from a library.
-#include <devguid.h>
-#include <initguid.h>
 #include <setupapi.h>
+#include <windows.h>
 
 namespace
 {
+
+// The Ports device class (GUID_DEVCLASS_PORTS), here rather than from a library.
+constexpr GUID kPortsClass{
+    0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 bool IsDigit(char ch)
 {
@@ -90,8 +91,7 @@ void AddSerialCommPorts(std::vector<CComPortInfo>& ports)
 
 void AddFriendlyNames(std::vector<CComPortInfo>& ports)
 {
-    const HDEVINFO hDevices =
-        SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    const HDEVINFO hDevices = SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
     if (hDevices == INVALID_HANDLE_VALUE)
         return;
     SP_DEVINFO_DATA device{};

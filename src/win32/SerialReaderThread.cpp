@@ -8,6 +8,9 @@ namespace
 // Received characters and every modem-line change end the first wait.
 constexpr DWORD kFirstWaitEvents = EV_RXCHAR | EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 
+// Between reads of a port that reports no events.
+constexpr DWORD kIdlePauseMs = 25;
+
 enum class EWaitEnd { Done, Stopped, Failed };
 
 // Ends an overlapped operation that bStarted tells the start of: done, or
@@ -58,26 +61,48 @@ unsigned ReportHangup(CSerialPort* pPort)
     return 0;
 }
 
+// Waits for received bytes: for the port event where the port reports
+// events, else (Wine on a pseudo-terminal, whose waits always fail) for the
+// idle pause. Stopped when Close woke us; Failed when the port is gone.
+EWaitEnd WaitForBytes(CSerialPort* pPort, OVERLAPPED& operation, bool& bEventsWork, DWORD& nEvents)
+{
+    nEvents = 0;
+    DWORD nWaiting = 0;
+    if (bEventsWork) {
+        const EWaitEnd eEnd = WaitEvent(pPort, operation, nEvents);
+        if (eEnd != EWaitEnd::Failed)
+            return eEnd;
+        if (!BytesWaiting(pPort, nWaiting))
+            return EWaitEnd::Failed;
+        bEventsWork = false;
+    }
+    return WaitForSingleObject(pPort->m_hShutdownEvent, kIdlePauseMs) == WAIT_OBJECT_0
+               ? EWaitEnd::Stopped
+               : EWaitEnd::Done;
+}
+
 unsigned ReadUntilStopped(CSerialPort* pPort, OVERLAPPED& operation)
 {
+    bool bEventsWork = true;
     // Waiting for the first received character; other events are ignored.
     for (;;) {
         DWORD nEvents = 0;
-        const EWaitEnd eEnd = WaitEvent(pPort, operation, nEvents);
+        const EWaitEnd eEnd = WaitForBytes(pPort, operation, bEventsWork, nEvents);
         SetCommMask(pPort->m_hComm, EV_RXCHAR);
-        if (eEnd == EWaitEnd::Done && (nEvents & EV_RXCHAR))
-            break;
         if (pPort->m_bStopThread || eEnd == EWaitEnd::Stopped)
             return 0;
-        DWORD nWaiting = 0;
-        if (eEnd == EWaitEnd::Failed || !BytesWaiting(pPort, nWaiting))
+        if (eEnd == EWaitEnd::Failed)
             return ReportHangup(pPort);
+        if ((nEvents & EV_RXCHAR) || !bEventsWork)
+            break;
     }
 
-    // What is there, a pass. An empty queue waits for the next received
-    // character or Close, so an idle line costs no wake-ups and a byte is not
-    // delayed. While the receiver is behind we wait for room and the port
-    // holds the bytes; they then come in larger chunks.
+    // What is there, a pass. Where the port reports events, an empty queue
+    // waits for the next received character or Close, so an idle line costs
+    // no wake-ups and a byte is not delayed; elsewhere it pauses and reads
+    // what came meanwhile (a read is how a hang-up shows there). While the
+    // receiver is behind we wait for room and the port holds the bytes; they
+    // then come in larger chunks.
     const std::shared_ptr<CReceiveGate> pGate = pPort->m_pReceiveGate;
     for (;;) {
         DWORD nWaiting = 0;
@@ -85,17 +110,19 @@ unsigned ReadUntilStopped(CSerialPort* pPort, OVERLAPPED& operation)
             return ReportHangup(pPort);
         if (nWaiting == 0) {
             DWORD nEvents = 0;
-            const EWaitEnd eEnd = WaitEvent(pPort, operation, nEvents);
+            const EWaitEnd eEnd = WaitForBytes(pPort, operation, bEventsWork, nEvents);
             if (eEnd == EWaitEnd::Stopped || pPort->m_bStopThread)
                 return 0;
             if (eEnd == EWaitEnd::Failed)
                 return ReportHangup(pPort);
-            continue;
+            if (bEventsWork)
+                continue;
         }
         if (!pGate->Enter(pPort->m_bStopThread))
             return 0;
         unsigned char bytes[kMaxChunkBytes];
-        const DWORD nWanted = nWaiting < sizeof bytes ? nWaiting : DWORD(sizeof bytes);
+        const DWORD nWanted =
+            nWaiting > 0 && nWaiting < sizeof bytes ? nWaiting : DWORD(sizeof bytes);
         ResetEvent(operation.hEvent);
         DWORD nRead = 0;
         const EWaitEnd eEnd = Complete(

@@ -72,7 +72,7 @@ void CWaitableClock::SleepUntil(CSteadyClock::time_point deadline)
     if (ArmTimer(deadline))
         WaitForSingleObject(m_hTimer, INFINITE);
     else
-        Sleep(SleepWithoutTimer(deadline));
+        ::Sleep(SleepWithoutTimer(deadline)); // the system's, not IClock::Sleep
     WaitAwake(deadline);
 }
 

@@ -11,7 +11,7 @@ namespace
 {
 const std::string kTestKey = "SOFTWARE\\KOLV\\RT318-test-" + std::to_string(GetCurrentProcessId());
 
-// A value of the test key as stored: type and bytes, or nothing.
+// "Port" of the test key as stored (as UTF-16, as the registry holds it).
 struct CRawValue {
     DWORD nType = REG_NONE;
     std::string bytes;
@@ -20,12 +20,13 @@ struct CRawValue {
 std::optional<CRawValue> ReadRaw()
 {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, KEY_QUERY_VALUE, &hKey))
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, std::wstring(kTestKey.begin(), kTestKey.end()).c_str(), 0,
+                      KEY_QUERY_VALUE, &hKey))
         return std::nullopt;
     CRawValue value;
     value.bytes.resize(8192);
     DWORD nSize = DWORD(value.bytes.size());
-    const bool bRead = !RegQueryValueExA(hKey, "Port", nullptr, &value.nType,
+    const bool bRead = !RegQueryValueExW(hKey, L"Port", nullptr, &value.nType,
                                          reinterpret_cast<BYTE*>(value.bytes.data()), &nSize);
     RegCloseKey(hKey);
     value.bytes.resize(bRead ? nSize : 0);
@@ -93,7 +94,7 @@ TEST_CASE("the stored port in the registry")
         const std::optional<CRawValue> saved = ReadRaw();
         REQUIRE(saved);
         CHECK(saved->nType == REG_SZ);
-        CHECK(saved->bytes == "COM12\0"s);
+        CHECK(saved->bytes == std::string(reinterpret_cast<const char*>(L"COM12"), 12));
         CHECK(KeyClass() == (row.planted ? "" : CRegistryStore::kKeyClass));
         CHECK(store.Load() == "COM12");
     }
