@@ -5,6 +5,7 @@ set(RT3180_LAYERS
   "core|src/core|core"
   "posix|src/posix|core posix"
   "win32|src/win32|core win32"
+  "win32ui|src/win32ui|core win32 win32ui"
   "controls|src/qt/controls|core qt/controls"
   "ui|src/qt/ui|core posix qt/ui qt/controls"
   "app|src/qt/app|core posix qt/app qt/ui qt/controls"

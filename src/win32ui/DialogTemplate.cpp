@@ -1,0 +1,143 @@
+// Dialog templates in memory, in the layout a resource compiler gives them.
+
+#include "win32ui/DialogTemplate.h"
+
+#include "win32ui/Utf16.h"
+
+#include <cstdlib>
+
+namespace
+{
+class CTemplateWriter
+{
+public:
+    void Word(WORD n) { m_words.push_back(n); }
+    void Dword(DWORD n)
+    {
+        Word(LOWORD(n));
+        Word(HIWORD(n));
+    }
+    void Text(const std::string& str)
+    {
+        for (wchar_t ch : Widen(str))
+            Word(static_cast<WORD>(ch));
+        Word(0);
+    }
+    void Ordinal(WORD n)
+    {
+        Word(0xFFFF);
+        Word(n);
+    }
+    // Every item starts on a DWORD boundary.
+    void AlignDword()
+    {
+        if (m_words.size() % 2)
+            Word(0);
+    }
+    std::vector<WORD> Take() { return std::move(m_words); }
+
+private:
+    std::vector<WORD> m_words;
+};
+
+void Rect(CTemplateWriter& out, const CDlgRect& rc)
+{
+    for (int n : {rc.x, rc.y, rc.cx, rc.cy})
+        out.Word(static_cast<WORD>(static_cast<short>(n)));
+}
+} // namespace
+
+std::vector<CDlgItemSpec> TemplateItems(const CDialogTemplate& dlg)
+{
+    std::vector<CDlgItemSpec> items;
+    for (const CTemplateItem& item : dlg.items) {
+        CDlgItemSpec spec{item.nID, kStaticClass, 0, item.pszCaption, 0, item.rc};
+        switch (item.eKind) {
+        case EKind::ComboBox:
+            spec.nClass = kComboBoxClass;
+            spec.dwStyle = CBS_DROPDOWNLIST | WS_VSCROLL;
+            break;
+        case EKind::PushButton:
+            spec.nClass = kButtonClass;
+            spec.dwStyle = BS_PUSHBUTTON;
+            break;
+        case EKind::DefPushButton:
+            spec.nClass = kButtonClass;
+            spec.dwStyle = BS_DEFPUSHBUTTON;
+            break;
+        case EKind::GroupBox:
+            spec.nClass = kButtonClass;
+            spec.dwStyle = BS_GROUPBOX;
+            break;
+        case EKind::Static:
+            spec.dwStyle = SS_LEFT;
+            break;
+        case EKind::Icon:
+            spec.dwStyle = SS_ICON;
+            spec.nIconID = static_cast<WORD>(std::atoi(item.pszCaption));
+            break;
+        case EKind::LedButton:
+            spec.nClass = kButtonClass;
+            spec.dwStyle = BS_OWNERDRAW;
+            break;
+        case EKind::Link:
+            // Mouse input reaches a static only with SS_NOTIFY.
+            spec.dwStyle = SS_LEFT | SS_NOTIFY;
+            break;
+        case EKind::Edit:
+            spec.nClass = kEditClass;
+            spec.dwStyle = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
+            break;
+        }
+        if (IsTabStop(item.eKind))
+            spec.dwStyle |= WS_TABSTOP;
+        if (StartsGroup(item.eKind))
+            spec.dwStyle |= WS_GROUP;
+        items.push_back(spec);
+    }
+    return items;
+}
+
+std::vector<WORD> BuildDialogTemplate(const std::string& strTitle, int cx, int cy,
+                                      const std::string& strFont, int nPointSize,
+                                      std::span<const CDlgItemSpec> items, DWORD dwStyle,
+                                      DWORD dwExStyle)
+{
+    CTemplateWriter out;
+    out.Word(1);      // dlgVer
+    out.Word(0xFFFF); // signature: DLGTEMPLATEEX
+    out.Dword(0);     // helpID
+    out.Dword(dwExStyle);
+    out.Dword(dwStyle | DS_SETFONT);
+    out.Word(static_cast<WORD>(items.size()));
+    Rect(out, {0, 0, cx, cy});
+    out.Word(0); // no menu
+    out.Word(0); // the dialog class
+    out.Text(strTitle);
+    out.Word(static_cast<WORD>(nPointSize));
+    out.Word(FW_NORMAL);
+    out.Word(MAKEWORD(FALSE, DEFAULT_CHARSET)); // italic, charset
+    out.Text(strFont);
+    for (const CDlgItemSpec& item : items) {
+        out.AlignDword();
+        out.Dword(0); // helpID
+        out.Dword(0); // exStyle
+        out.Dword(item.dwStyle | WS_CHILD | WS_VISIBLE);
+        Rect(out, item.rc);
+        out.Dword(static_cast<DWORD>(item.nID));
+        out.Ordinal(item.nClass);
+        if (item.nIconID)
+            out.Ordinal(item.nIconID);
+        else
+            out.Text(item.strCaption);
+        out.Word(0); // no creation data
+    }
+    return out.Take();
+}
+
+std::vector<WORD> BuildDialogTemplate(const CDialogTemplate& dlg, DWORD dwStyle, DWORD dwExStyle)
+{
+    const std::vector<CDlgItemSpec> items = TemplateItems(dlg);
+    return BuildDialogTemplate(dlg.pszTitle, dlg.cx, dlg.cy, dlg.pszFont, dlg.nPointSize, items,
+                               dwStyle, dwExStyle);
+}
