@@ -16,6 +16,7 @@ namespace
 // The dialog's caption, its controls and menu commands (core/dialog/Resource.h).
 constexpr const char* kCaption = "PKN61/72 & RT3180 SPI Interface";
 constexpr const char* kBoxTitle = "RT3180";
+constexpr const char* kTextAccepted = "RT3180 SPI Interface commands accepted!";
 enum : int {
     IDC_APPLY = 1001,
     IDC_RESOLUTION = 1002,
@@ -67,13 +68,27 @@ bool WaitFor(unsigned nMs, const std::function<bool()>& done,
     return true;
 }
 
+// The window speaks UTF-16; the lines are UTF-8.
+std::string Utf8(const wchar_t* pszText)
+{
+    char text[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, pszText, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+std::wstring Wide(const char* pszText)
+{
+    wchar_t text[256] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, pszText, -1, text, 256);
+    return text;
+}
+
 std::string Text(HWND hWnd)
 {
-    char text[512] = "";
+    wchar_t text[512] = L"";
     DWORD_PTR nResult = 0;
-    SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 2000,
-                        &nResult);
-    return text;
+    SendMessageTimeoutW(hWnd, WM_GETTEXT, 512, LPARAM(text), SMTO_ABORTIFHUNG, 2000, &nResult);
+    return Utf8(text);
 }
 
 std::string ItemText(HWND hDlg, int nId)
@@ -85,30 +100,33 @@ std::string ItemText(HWND hDlg, int nId)
 std::string Selected(HWND hDlg, int nId)
 {
     const HWND hCombo = GetDlgItem(hDlg, nId);
-    const LRESULT nSel = SendMessageA(hCombo, CB_GETCURSEL, 0, 0);
+    const LRESULT nSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
     if (nSel == CB_ERR)
         return "-";
-    char text[128] = "";
-    SendMessageA(hCombo, CB_GETLBTEXT, WPARAM(nSel), LPARAM(text));
-    return text;
+    wchar_t text[128] = L"";
+    if (SendMessageW(hCombo, CB_GETLBTEXTLEN, WPARAM(nSel), 0) < 128)
+        SendMessageW(hCombo, CB_GETLBTEXT, WPARAM(nSel), LPARAM(text));
+    return Utf8(text);
 }
 
 // The user picks an entry: selected, and the dialog told so.
 bool Select(HWND hDlg, int nId, const char* pszText)
 {
     const HWND hCombo = GetDlgItem(hDlg, nId);
-    const LRESULT nIndex = SendMessageA(hCombo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(pszText));
+    const std::wstring strText = Wide(pszText);
+    const LRESULT nIndex =
+        SendMessageW(hCombo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(strText.c_str()));
     if (nIndex == CB_ERR)
         return false;
-    SendMessageA(hCombo, CB_SETCURSEL, WPARAM(nIndex), 0);
-    SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), LPARAM(hCombo));
+    SendMessageW(hCombo, CB_SETCURSEL, WPARAM(nIndex), 0);
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), LPARAM(hCombo));
     return true;
 }
 
 // Pressed without waiting for the handler: its waits are what is watched.
 void Press(HWND hDlg, int nId)
 {
-    PostMessageA(GetDlgItem(hDlg, nId), BM_CLICK, 0, 0);
+    PostMessageW(GetDlgItem(hDlg, nId), BM_CLICK, 0, 0);
 }
 
 // Sends WM_NULL; the time it took, or nothing past the limit.
@@ -127,8 +145,13 @@ bool Ping(HWND hWnd, unsigned& nMaxMs)
 
 HWND FindDialog(unsigned nMs)
 {
+    // Found once its status line is filled: the dialog has been set up.
+    const std::wstring strCaption = Wide(kCaption);
     HWND hDlg = nullptr;
-    WaitFor(nMs, [&] { return (hDlg = FindWindowA(nullptr, kCaption)) != nullptr; });
+    WaitFor(nMs, [&] {
+        hDlg = FindWindowW(nullptr, strCaption.c_str());
+        return hDlg && !ItemText(hDlg, IDC_STATUS).empty();
+    });
     return hDlg;
 }
 
@@ -137,10 +160,10 @@ std::string BoxText(HWND hBox)
 {
     std::string strText;
     for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
-        char className[32] = "";
-        GetClassNameA(hChild, className, sizeof className);
+        wchar_t className[32] = L"";
+        GetClassNameW(hChild, className, 32);
         const std::string strChild = Text(hChild);
-        if (lstrcmpiA(className, "Static") == 0 && !strChild.empty())
+        if (lstrcmpiW(className, L"Static") == 0 && !strChild.empty())
             strText += strChild;
     }
     return strText;
@@ -165,8 +188,9 @@ int Window()
 
     // Connect: the port opens, the drive is asked, its settings shown.
     Press(hDlg, IDC_CONNECT);
-    if (!WaitFor(10000, [&] { return Selected(hDlg, IDC_IDLE) != "-"; }))
-        Fail("Connect shows no settings");
+    // Done once the drive's replies have been taken: the status says so.
+    if (!WaitFor(10000, [&] { return ItemText(hDlg, IDC_STATUS) == kTextAccepted; }))
+        Fail("Connect's replies are not taken");
     Line("connected status " + ItemText(hDlg, IDC_STATUS));
     Line("connected reply " + ItemText(hDlg, IDC_REPLY));
     Line("connected button " + ItemText(hDlg, IDC_CONNECT));
@@ -207,11 +231,11 @@ int Window()
     Line("test " + strBefore + " -> " + ItemText(hDlg, IDC_TEST));
 
     // The drive falls silent: Recall goes unanswered, the box comes.
-    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(ID_RECALL, 0), 0);
+    PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(ID_RECALL, 0), 0);
     const CClock::time_point recalled = CClock::now();
     HWND hBox = nullptr;
     if (!WaitFor(8000, [&] {
-            hBox = FindWindowA("#32770", kBoxTitle);
+            hBox = FindWindowW(L"#32770", Wide(kBoxTitle).c_str());
             return hBox != nullptr;
         })) {
         Fail("no box after a silent drive");
@@ -223,7 +247,7 @@ int Window()
             Fail("the box came after " + std::to_string(nMs) + " ms");
         else
             Line("box after the drive's 3.5 s");
-        PostMessageA(GetDlgItem(hBox, IDOK), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(hBox, IDOK), BM_CLICK, 0, 0);
         if (!WaitFor(3000, [&] { return !IsWindow(hBox); }))
             Fail("OK leaves the box open");
         Line("lost status " + ItemText(hDlg, IDC_STATUS));
@@ -236,7 +260,7 @@ int Window()
     Line("disconnected status " + ItemText(hDlg, IDC_STATUS));
     Line("disconnected button " + ItemText(hDlg, IDC_CONNECT));
 
-    PostMessageA(hDlg, WM_CLOSE, 0, 0);
+    PostMessageW(hDlg, WM_CLOSE, 0, 0);
     if (!WaitFor(5000, [&] { return !IsWindow(hDlg); }))
         Fail("the window stays open");
     Line("closed");
@@ -251,7 +275,7 @@ int Close()
         return 1;
     }
     Line("window found");
-    PostMessageA(hDlg, WM_CLOSE, 0, 0);
+    PostMessageW(hDlg, WM_CLOSE, 0, 0);
     if (!WaitFor(5000, [&] { return !IsWindow(hDlg); })) {
         Fail("the window stays open");
         return 1;
