@@ -26,6 +26,8 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/res/copyright)
 set(CPACK_STRIP_FILES ON)
 # The Start-menu entry opens the window (bin\rt3180.exe).
 set(CPACK_PACKAGE_EXECUTABLES rt3180 "RT3180 SPI Interface")
+# A 64-bit installer for 64-bit programs: it runs where they run.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DISPLAY_NAME "RT3180 SPI Interface ${PROJECT_VERSION}")
 set(CPACK_NSIS_PACKAGE_NAME "RT3180 SPI Interface")
