@@ -142,7 +142,7 @@ int CCliSession::Execute()
     if (m_request.strCommand == "apply" && !m_request.strFile.empty()) {
         CRT3180Data data;
         std::string strReason;
-        switch (LoadSettingsFile(m_files, m_request.strFile, data, &strReason)) {
+        switch (LoadSettingsFile(m_pPlatform->Files(), m_request.strFile, data, &strReason)) {
         case ELoadResult::NotOpened:
             return Fail(kExitBadFile, Format(kTextCannotRead, m_request.strFile));
         case ELoadResult::NotSettings:
@@ -153,7 +153,7 @@ int CCliSession::Execute()
     }
 
     m_strPort = m_request.strPort;
-    if (m_strPort.empty() && !LoadStoredPort(m_portStore, m_strPort))
+    if (m_strPort.empty() && !LoadStoredPort(m_pPlatform->PortStore(), m_strPort))
         m_strPort = kPortNames[0];
     m_json.Set("port", m_strPort);
 
@@ -307,7 +307,7 @@ int CCliSession::ResolvePositions(CRT3180Data& positions)
 {
     if (!m_request.strFile.empty()) {
         // Read and checked before connecting.
-        LoadSettingsFile(m_files, m_request.strFile, positions);
+        LoadSettingsFile(m_pPlatform->Files(), m_request.strFile, positions);
         return kExitDone;
     }
     for (const auto& [eSetting, strText] :
@@ -361,7 +361,7 @@ int CCliSession::Save()
     if (RecallAll() != EWait::Done)
         return NoReply();
     std::string strReason;
-    if (!SaveSettingsFile(m_files, m_request.strFile, m_recalled, &strReason))
+    if (!SaveSettingsFile(m_pPlatform->Files(), m_request.strFile, m_recalled, &strReason))
         return Fail(kExitBadFile, Format(kTextSaveFailed, m_request.strFile, strReason));
     m_json.Set("family", Family().pszName);
     m_json.Set("settings", SettingsJson(m_recalled));

@@ -2,14 +2,12 @@
 
 #include "cli/CliLoop.h"
 #include "cli/Json.h"
+#include "cli/Platform.h"
 #include "core/protocol/DriveProtocol.h"
 #include "core/settings/RT3180Data.h"
-#include "posix/PosixFiles.h"
-#include "posix/PreciseClock.h"
-#include "posix/SerialPort.h"
-#include "posix/SettingsPortStore.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -79,15 +77,12 @@ private:
     CJsonObject SettingsJson(const CRT3180Data& positions) const;
     const CDriveFamily& Family() const;
 
-    CPreciseClock m_preciseClock;
     CCliReceiveQueue m_queue;
-    CCliClock m_clock{m_preciseClock, m_queue};
+    // The port's reader posts to m_queue: the platform goes before it.
+    std::unique_ptr<CCliPlatform> m_pPlatform = MakeCliPlatform();
+    CCliClock m_clock{m_pPlatform->PreciseClock(), m_queue};
     CCliReplyTimer m_timer;
-    CPosixFiles m_files;
-    CSettingsPortStore m_portStore;
-    // The reader posts to m_queue: the port goes before it.
-    CSerialPort m_serial;
-    CDriveProtocol m_drive{m_clock, m_serial, m_queue, m_timer, *this};
+    CDriveProtocol m_drive{m_clock, m_pPlatform->SerialPort(), m_queue, m_timer, *this};
 
     CCliRequest m_request;
     CJsonObject m_json;

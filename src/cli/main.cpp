@@ -4,10 +4,10 @@
 #include "Version.h"
 #include "cli/CliSession.h"
 #include "cli/Json.h"
+#include "cli/Platform.h"
 #include "core/serial/WireLog.h"
 
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -279,8 +279,13 @@ bool ParseCommandLine(int argc, char** argv, CCommandLine& line, std::string& st
 
 int main(int argc, char** argv)
 {
+    PrepareConsole();
+    std::vector<std::string> words = CommandLineWords(argc, argv);
+    std::vector<char*> args;
+    for (std::string& strWord : words)
+        args.push_back(strWord.data());
     CCommandLine line;
-    if (std::string strError; !ParseCommandLine(argc, argv, line, strError))
+    if (std::string strError; !ParseCommandLine(int(args.size()), args.data(), line, strError))
         return UsageError(strError);
     if (line.bHelp) {
         std::fputs(HelpText().c_str(), stdout);
@@ -299,7 +304,7 @@ int main(int argc, char** argv)
             return UsageError(line.strLog + ": " + strReason);
     }
 
-    std::signal(SIGINT, OnInterrupt);
+    CatchStopSignals(OnInterrupt);
 
     CCliSession session;
     const int nStatus = session.Run(line.request);
