@@ -11,6 +11,7 @@
 #include "win32ui/Utf16.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <doctest.h>
 #include <mutex>
 #include <thread>
@@ -112,9 +113,18 @@ struct CSeen {
     milliseconds slowestPing{0};
     std::string strStatusAfter;
 };
+
+// Under Wine a window needs an X display; without one (ctest in CI) this case
+// is skipped, and tests/win32e2e/run-e2e runs it on its virtual display.
+bool HasDisplay()
+{
+    const char* pszDisplay = std::getenv("DISPLAY");
+    return pszDisplay && *pszDisplay;
+}
 } // namespace
 
-TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, bytes follow it")
+TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, bytes follow it" *
+          doctest::skip(!HasDisplay()))
 {
     CWaitableClock clock;
     CThreadSafeSerial serial;
@@ -169,11 +179,7 @@ TEST_CASE("Apply's wait: the window answers, a click waits for the sequence, byt
     }
     bEnded = true;
     client.join();
-    // Under Wine without an X display no window can be made.
-    if (nResult == -1) {
-        MESSAGE("No window system (DISPLAY not set?): the window is not tested.");
-        return;
-    }
+    REQUIRE_MESSAGE(nResult != -1, "no window could be made");
 
     CHECK(seen.bConnected);
     CHECK(seen.bApplyEnabled);
