@@ -74,7 +74,7 @@ private:
     IClock& m_clock;
 };
 
-// One gap of a sequence: from command nFrom to the next, its target and what was measured.
+// One gap of a sequence, from a command to the next: its target and what was measured.
 struct CGap {
     const char* pszName;
     double dTarget;
