@@ -11,7 +11,6 @@
 
 #include <doctest.h>
 #include <filesystem>
-#include <regex>
 
 namespace
 {
@@ -283,8 +282,12 @@ TEST_CASE("Test toggles the drive's test and its caption after the waits")
         else
             f.dlg.OnConnect();
         // The bytes written, without their times.
-        const std::regex kWrite("write | @\\d+(; )?");
-        CHECK(std::regex_replace(f.Take({"write "}), kWrite, "") == step.pszSent);
+        std::string strSent;
+        for (const std::string& strLine : f.log) {
+            if (strLine.starts_with("write "))
+                strSent += strLine.substr(6, strLine.rfind(" @") - 6);
+        }
+        CHECK(strSent == step.pszSent);
         CHECK(f.Text(IDC_TEST) == step.pszCaption);
         for (const std::string& strCaption : captions)
             CHECK(strCaption == strBefore);
