@@ -1,9 +1,15 @@
 // Drives rt3180.exe's dialog from another process, as a user would, and
 // reports what it sees as lines (tests/win32e2e/run-e2e compares them):
-//   client window   Connect, Apply, Test, a silent drive, Disconnect, close
+//   client window   what the window shows at start-up (caption, every control
+//                   of the template where the template puts it, the lists, the
+//                   menu bar), then Connect, Apply, Test, a silent drive,
+//                   Disconnect, close
 //   client close    finds the window and closes it
 // Every wait is bounded; a check that fails prints "FAIL: ..." and the exit
 // status is 1.
+
+#include "core/dialog/DialogTemplate.h"
+#include "core/settings/SettingLists.h"
 
 #include <chrono>
 #include <cstdio>
@@ -169,6 +175,104 @@ std::string BoxText(HWND hBox)
     return strText;
 }
 
+// A control's place in pixels as the dialog manager creates it: x, y, width
+// and height each mapped with the dialog's base units. MapDialogRect reads
+// the dialog's own record, which Wine keeps from other processes, so the
+// base units come from the template's font as the dialog manager takes them:
+// the letters' average width and the font's height.
+RECT Pixels(const CDlgRect& rc)
+{
+    const HDC hDC = GetDC(nullptr);
+    const HFONT hFont =
+        CreateFontW(-MulDiv(kMainDialog.nPointSize, GetDeviceCaps(hDC, LOGPIXELSY), 72), 0, 0, 0,
+                    FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY,
+                    FF_DONTCARE, Wide(kMainDialog.pszFont).c_str());
+    const HGDIOBJ hOld = SelectObject(hDC, hFont);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(hDC, &tm);
+    SIZE size = {};
+    GetTextExtentPoint32W(hDC, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+    SelectObject(hDC, hOld);
+    DeleteObject(hFont);
+    ReleaseDC(nullptr, hDC);
+    const int nX = (size.cx / 26 + 1) / 2, nY = tm.tmHeight;
+    const int x = MulDiv(rc.x, nX, 4), y = MulDiv(rc.y, nY, 8);
+    return {x, y, x + MulDiv(rc.cx, nX, 4), y + MulDiv(rc.cy, nY, 8)};
+}
+
+std::string Rect(const RECT& rc)
+{
+    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," +
+           std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top);
+}
+
+// One line a control: "ok", or its text and place where they differ from the
+// template's. A combo box's height is its dropped list's, so not compared.
+void Controls(HWND hDlg)
+{
+    for (const CTemplateItem& item : kMainDialog.items) {
+        const HWND hItem = GetDlgItem(hDlg, item.nID);
+        RECT rc = {};
+        GetWindowRect(hItem, &rc);
+        MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rc), 2);
+        RECT want = Pixels(item.rc);
+        if (item.eKind == EKind::ComboBox)
+            want.bottom = want.top + rc.bottom - rc.top;
+        const bool bText = item.eKind == EKind::Static || item.eKind == EKind::GroupBox ||
+                           item.eKind == EKind::PushButton || item.eKind == EKind::DefPushButton;
+        std::string strLine;
+        if (!hItem)
+            strLine = " missing";
+        if (bText && Text(hItem) != item.pszCaption)
+            strLine += " text \"" + Text(hItem) + "\"";
+        if (!EqualRect(&rc, &want))
+            strLine += " at " + Rect(rc) + ", not " + Rect(want);
+        Line("ctl " + std::to_string(item.nID) + (strLine.empty() ? " ok" : strLine));
+    }
+}
+
+// A list's entries with their codes, "text=code", the selected one in [ ].
+void List(HWND hDlg, int nId, const char* pszName)
+{
+    const HWND hCombo = GetDlgItem(hDlg, nId);
+    const LRESULT nSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    std::string strLine = std::string("list ") + pszName;
+    for (LRESULT i = 0, n = SendMessageW(hCombo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+        wchar_t text[64] = L"";
+        if (SendMessageW(hCombo, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
+            SendMessageW(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(text));
+        const std::string strEntry =
+            Utf8(text) + "=" + std::to_string(SendMessageW(hCombo, CB_GETITEMDATA, WPARAM(i), 0));
+        strLine += i == nSel ? " [" + strEntry + "]" : " " + strEntry;
+    }
+    Line(strLine);
+}
+
+// The menu bar, one line a menu with its items' texts and ids.
+void Menus(HWND hDlg)
+{
+    const HMENU hBar = GetMenu(hDlg);
+    const int nCount = GetMenuItemCount(hBar);
+    if (nCount < 0) { // Wine keeps a menu's items from other processes
+        Line(std::string("menu bar ") + (hBar ? "present" : "missing") + ", items not readable");
+        return;
+    }
+    for (int i = 0; i < nCount; ++i) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(hBar, UINT(i), text, 64, MF_BYPOSITION);
+        std::string strLine = "menu " + Utf8(text);
+        if (const HMENU hPopup = GetSubMenu(hBar, i)) {
+            for (int j = 0, n = GetMenuItemCount(hPopup); j < n; ++j) {
+                GetMenuStringW(hPopup, UINT(j), text, 64, MF_BYPOSITION);
+                strLine += " | " + Utf8(text) + "=" + std::to_string(int(GetMenuItemID(hPopup, j)));
+            }
+        } else {
+            strLine += "=" + std::to_string(int(GetMenuItemID(hBar, i)));
+        }
+        Line(strLine);
+    }
+}
+
 void Settings(HWND hDlg, const char* pszWhen)
 {
     Line(std::string(pszWhen) + " settings " + Selected(hDlg, IDC_RESOLUTION) + " " +
@@ -183,8 +287,13 @@ int Window()
         return 1;
     }
     Line("window found");
+    Line("caption " + Text(hDlg));
+    Controls(hDlg);
+    List(hDlg, IDC_RESOLUTION, "resolution");
+    List(hDlg, IDC_CURRENT, "current");
+    List(hDlg, IDC_IDLE, "idle");
+    Menus(hDlg);
     Line("status " + ItemText(hDlg, IDC_STATUS));
-    Line("button " + ItemText(hDlg, IDC_CONNECT));
 
     // Connect: the port opens, the drive is asked, its settings shown.
     Press(hDlg, IDC_CONNECT);
