@@ -175,12 +175,11 @@ std::string BoxText(HWND hBox)
     return strText;
 }
 
-// A control's place in pixels as the dialog manager creates it: x, y, width
-// and height each mapped with the dialog's base units. MapDialogRect reads
-// the dialog's own record, which Wine keeps from other processes, so the
-// base units come from the template's font as the dialog manager takes them:
-// the letters' average width and the font's height.
-RECT Pixels(const CDlgRect& rc)
+// The dialog's base units, taken from the template's font as the dialog
+// manager takes them: the letters' average width and the font's height.
+// MapDialogRect would read the dialog's own record, which Wine keeps from
+// other processes.
+SIZE BaseUnits()
 {
     const HDC hDC = GetDC(nullptr);
     const HFONT hFont =
@@ -195,39 +194,47 @@ RECT Pixels(const CDlgRect& rc)
     SelectObject(hDC, hOld);
     DeleteObject(hFont);
     ReleaseDC(nullptr, hDC);
-    const int nX = (size.cx / 26 + 1) / 2, nY = tm.tmHeight;
-    const int x = MulDiv(rc.x, nX, 4), y = MulDiv(rc.y, nY, 8);
-    return {x, y, x + MulDiv(rc.cx, nX, 4), y + MulDiv(rc.cy, nY, 8)};
+    return {(size.cx / 26 + 1) / 2, tm.tmHeight};
 }
 
-std::string Rect(const RECT& rc)
+// Pixels back to dialog units: the dialog manager maps x, y, width and height
+// each with MulDiv; "?" when no whole number of units gives nPx.
+std::string Units(long nPx, long nBase, int nPer)
 {
-    return std::to_string(rc.left) + "," + std::to_string(rc.top) + "," +
-           std::to_string(rc.right - rc.left) + "x" + std::to_string(rc.bottom - rc.top);
+    for (int n = 0; n <= 1000; ++n)
+        if (MulDiv(n, nBase, nPer) == nPx)
+            return std::to_string(n);
+    return "?";
 }
 
-// One line a control: "ok", or its text and place where they differ from the
-// template's. A combo box's height is its dropped list's, so not compared.
+// One line a control: its place in dialog units as the window shows it, its
+// text where it differs from the template's, and the template's place where
+// that differs. A combo box's height is its dropped list's, so left out.
 void Controls(HWND hDlg)
 {
+    const SIZE base = BaseUnits();
     for (const CTemplateItem& item : kMainDialog.items) {
         const HWND hItem = GetDlgItem(hDlg, item.nID);
         RECT rc = {};
         GetWindowRect(hItem, &rc);
         MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rc), 2);
-        RECT want = Pixels(item.rc);
-        if (item.eKind == EKind::ComboBox)
-            want.bottom = want.top + rc.bottom - rc.top;
+        const bool bCombo = item.eKind == EKind::ComboBox;
+        const std::string strPlace = Units(rc.left, base.cx, 4) + "," + Units(rc.top, base.cy, 8) +
+                                     " " + Units(rc.right - rc.left, base.cx, 4) +
+                                     (bCombo ? "" : "x" + Units(rc.bottom - rc.top, base.cy, 8));
+        const CDlgRect& t = item.rc;
+        const std::string strTemplate = std::to_string(t.x) + "," + std::to_string(t.y) + " " +
+                                        std::to_string(t.cx) +
+                                        (bCombo ? "" : "x" + std::to_string(t.cy));
+        std::string strLine =
+            "ctl " + std::to_string(item.nID) + (hItem ? " " : " missing ") + strPlace;
         const bool bText = item.eKind == EKind::Static || item.eKind == EKind::GroupBox ||
                            item.eKind == EKind::PushButton || item.eKind == EKind::DefPushButton;
-        std::string strLine;
-        if (!hItem)
-            strLine = " missing";
         if (bText && Text(hItem) != item.pszCaption)
             strLine += " text \"" + Text(hItem) + "\"";
-        if (!EqualRect(&rc, &want))
-            strLine += " at " + Rect(rc) + ", not " + Rect(want);
-        Line("ctl " + std::to_string(item.nID) + (strLine.empty() ? " ok" : strLine));
+        if (strPlace != strTemplate)
+            strLine += " template " + strTemplate;
+        Line(strLine);
     }
 }
 
