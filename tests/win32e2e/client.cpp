@@ -9,7 +9,6 @@
 // status is 1.
 
 #include "core/dialog/DialogTemplate.h"
-#include "core/settings/SettingLists.h"
 
 #include <chrono>
 #include <cstdio>
