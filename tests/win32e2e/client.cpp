@@ -1,9 +1,14 @@
 // Drives rt3180.exe's dialog from another process, as a user would, and
 // reports what it sees as lines (tests/win32e2e/run-e2e compares them):
-//   client window   Connect, Apply, Test, a silent drive, Disconnect, close
+//   client window   what the window shows at start-up (caption, every control
+//                   of the template where the template puts it, the lists, the
+//                   menu bar), then Connect, Apply, Test, a silent drive,
+//                   Disconnect, close
 //   client close    finds the window and closes it
 // Every wait is bounded; a check that fails prints "FAIL: ..." and the exit
 // status is 1.
+
+#include "core/dialog/DialogTemplate.h"
 
 #include <chrono>
 #include <cstdio>
@@ -169,6 +174,95 @@ std::string BoxText(HWND hBox)
     return strText;
 }
 
+// The dialog's base units, taken from the template's font as the dialog
+// manager takes them: the letters' average width and the font's height.
+// MapDialogRect would read the dialog's own record, which Wine keeps from
+// other processes.
+SIZE BaseUnits()
+{
+    const HDC hDC = GetDC(nullptr);
+    const HFONT hFont =
+        CreateFontW(-MulDiv(kMainDialog.nPointSize, GetDeviceCaps(hDC, LOGPIXELSY), 72), 0, 0, 0,
+                    FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY,
+                    FF_DONTCARE, Wide(kMainDialog.pszFont).c_str());
+    const HGDIOBJ hOld = SelectObject(hDC, hFont);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(hDC, &tm);
+    SIZE size = {};
+    GetTextExtentPoint32W(hDC, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+    SelectObject(hDC, hOld);
+    DeleteObject(hFont);
+    ReleaseDC(nullptr, hDC);
+    return {(size.cx / 26 + 1) / 2, tm.tmHeight};
+}
+
+// Pixels back to dialog units: the dialog manager maps x, y, width and height
+// each with MulDiv; "?" when no whole number of units gives nPx.
+std::string Units(long nPx, long nBase, int nPer)
+{
+    for (int n = 0; n <= 1000; ++n)
+        if (MulDiv(n, nBase, nPer) == nPx)
+            return std::to_string(n);
+    return "?";
+}
+
+// One line a control: its place in dialog units as the window shows it, its
+// text where it differs from the template's, and the template's place where
+// that differs. A combo box's height is its dropped list's, so left out.
+void Controls(HWND hDlg)
+{
+    const SIZE base = BaseUnits();
+    for (const CTemplateItem& item : kMainDialog.items) {
+        const HWND hItem = GetDlgItem(hDlg, item.nID);
+        RECT rc = {};
+        GetWindowRect(hItem, &rc);
+        MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&rc), 2);
+        const bool bCombo = item.eKind == EKind::ComboBox;
+        const std::string strPlace = Units(rc.left, base.cx, 4) + "," + Units(rc.top, base.cy, 8) +
+                                     " " + Units(rc.right - rc.left, base.cx, 4) +
+                                     (bCombo ? "" : "x" + Units(rc.bottom - rc.top, base.cy, 8));
+        const CDlgRect& t = item.rc;
+        const std::string strTemplate = std::to_string(t.x) + "," + std::to_string(t.y) + " " +
+                                        std::to_string(t.cx) +
+                                        (bCombo ? "" : "x" + std::to_string(t.cy));
+        std::string strLine =
+            "ctl " + std::to_string(item.nID) + (hItem ? " " : " missing ") + strPlace;
+        const bool bText = item.eKind == EKind::Static || item.eKind == EKind::GroupBox ||
+                           item.eKind == EKind::PushButton || item.eKind == EKind::DefPushButton;
+        if (bText && Text(hItem) != item.pszCaption)
+            strLine += " text \"" + Text(hItem) + "\"";
+        if (strPlace != strTemplate)
+            strLine += " template " + strTemplate;
+        Line(strLine);
+    }
+}
+
+// A list's entries with their codes, "text=code", the selected one in [ ].
+void List(HWND hDlg, int nId, const char* pszName)
+{
+    const HWND hCombo = GetDlgItem(hDlg, nId);
+    const LRESULT nSel = SendMessageW(hCombo, CB_GETCURSEL, 0, 0);
+    std::string strLine = std::string("list ") + pszName;
+    for (LRESULT i = 0, n = SendMessageW(hCombo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+        wchar_t text[64] = L"";
+        if (SendMessageW(hCombo, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
+            SendMessageW(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(text));
+        const std::string strEntry =
+            Utf8(text) + "=" + std::to_string(SendMessageW(hCombo, CB_GETITEMDATA, WPARAM(i), 0));
+        strLine += i == nSel ? " [" + strEntry + "]" : " " + strEntry;
+    }
+    Line(strLine);
+}
+
+// The menu bar: there, but Wine keeps a menu's items from other processes
+// (GetMenuItemCount, GetMenuStringW fail), so only their count is printed.
+void Menus(HWND hDlg)
+{
+    const HMENU hBar = GetMenu(hDlg);
+    Line(std::string("menu bar ") + (hBar ? "present" : "missing") + ", items " +
+         std::to_string(GetMenuItemCount(hBar)));
+}
+
 void Settings(HWND hDlg, const char* pszWhen)
 {
     Line(std::string(pszWhen) + " settings " + Selected(hDlg, IDC_RESOLUTION) + " " +
@@ -183,8 +277,13 @@ int Window()
         return 1;
     }
     Line("window found");
+    Line("caption " + Text(hDlg));
+    Controls(hDlg);
+    List(hDlg, IDC_RESOLUTION, "resolution");
+    List(hDlg, IDC_CURRENT, "current");
+    List(hDlg, IDC_IDLE, "idle");
+    Menus(hDlg);
     Line("status " + ItemText(hDlg, IDC_STATUS));
-    Line("button " + ItemText(hDlg, IDC_CONNECT));
 
     // Connect: the port opens, the drive is asked, its settings shown.
     Press(hDlg, IDC_CONNECT);
