@@ -51,49 +51,49 @@ std::vector<CDlgItemSpec> TemplateItems(const CDialogTemplate& dlg)
 {
     std::vector<CDlgItemSpec> items;
     for (const CTemplateItem& item : dlg.items) {
-        CDlgItemSpec spec{item.nID, kStaticClass, 0, item.pszCaption, 0, item.rc};
+        CDlgItemSpec control{item.nID, kStaticClass, 0, item.pszCaption, 0, item.rc};
         switch (item.eKind) {
         case EKind::ComboBox:
-            spec.nClass = kComboBoxClass;
-            spec.dwStyle = CBS_DROPDOWNLIST | WS_VSCROLL;
+            control.nClass = kComboBoxClass;
+            control.dwStyle = CBS_DROPDOWNLIST | WS_VSCROLL;
             break;
         case EKind::PushButton:
-            spec.nClass = kButtonClass;
-            spec.dwStyle = BS_PUSHBUTTON;
+            control.nClass = kButtonClass;
+            control.dwStyle = BS_PUSHBUTTON;
             break;
         case EKind::DefPushButton:
-            spec.nClass = kButtonClass;
-            spec.dwStyle = BS_DEFPUSHBUTTON;
+            control.nClass = kButtonClass;
+            control.dwStyle = BS_DEFPUSHBUTTON;
             break;
         case EKind::GroupBox:
-            spec.nClass = kButtonClass;
-            spec.dwStyle = BS_GROUPBOX;
+            control.nClass = kButtonClass;
+            control.dwStyle = BS_GROUPBOX;
             break;
         case EKind::Static:
-            spec.dwStyle = SS_LEFT;
+            control.dwStyle = SS_LEFT;
             break;
         case EKind::Icon:
-            spec.dwStyle = SS_ICON;
-            spec.nIconID = static_cast<WORD>(std::atoi(item.pszCaption));
+            control.dwStyle = SS_ICON;
+            control.nIconID = static_cast<WORD>(std::atoi(item.pszCaption));
             break;
         case EKind::LedButton:
-            spec.nClass = kButtonClass;
-            spec.dwStyle = BS_OWNERDRAW;
+            control.nClass = kButtonClass;
+            control.dwStyle = BS_OWNERDRAW;
             break;
         case EKind::Link:
             // Mouse input reaches a static only with SS_NOTIFY.
-            spec.dwStyle = SS_LEFT | SS_NOTIFY;
+            control.dwStyle = SS_LEFT | SS_NOTIFY;
             break;
         case EKind::Edit:
-            spec.nClass = kEditClass;
-            spec.dwStyle = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
+            control.nClass = kEditClass;
+            control.dwStyle = ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_BORDER;
             break;
         }
         if (IsTabStop(item.eKind))
-            spec.dwStyle |= WS_TABSTOP;
+            control.dwStyle |= WS_TABSTOP;
         if (StartsGroup(item.eKind))
-            spec.dwStyle |= WS_GROUP;
-        items.push_back(spec);
+            control.dwStyle |= WS_GROUP;
+        items.push_back(control);
     }
     return items;
 }
